@@ -1,0 +1,3 @@
+// The fragment program of the stability map.
+#pragma once
+extern const char* const stability_fragment_source;

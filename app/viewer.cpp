@@ -1,0 +1,50 @@
+// The stability viewer: start-up, then one frame after another until the
+// window is closed or Escape or Q is held.
+#include <cstdlib>
+
+#include "app/stability_shader.h"
+#include "app/viewer_params.h"
+#include "framework/platform/entry.h"
+#include "framework/shader/shader.h"
+#include "framework/window/clock.h"
+#include "framework/window/error_log.h"
+#include "framework/window/graphics.h"
+
+int app_main(const char*) {
+    GraphicsState& g = graphics;
+    ViewerParams params = read_viewer_params();
+    if (!open_graphics(0, 0, "Tessaline")) return 0;
+    load_gl2_functions();
+    char* fragment_log = nullptr;
+    char* link_log = nullptr;
+    GLuint program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
+    double last_time = timer();
+    (void)last_time;
+    if (g.width == 0) fatal_error("GRAPHICS() macro not called at LOOP start, or no resolution specified");
+    pump_messages();
+    float maxit = (float)params.cells;
+
+    for (;;) {
+        double d = (1.0 / g.width) * (g.mouse_x * 5);
+        glUseProgram(program);
+        glUniform1f(glGetUniformLocation(program, "d"), (float)d);
+        glUniform1f(glGetUniformLocation(program, "phase"), params.phase);
+        glUniform1f(glGetUniformLocation(program, "maxit"), maxit);
+        glColor3f(0, 0, 0.5f);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex2i(0, 0);
+        glTexCoord2f(1, 0);
+        glVertex2i(g.width, 0);
+        glTexCoord2f(1, 1);
+        glVertex2i(g.width, g.height);
+        glTexCoord2f(0, 1);
+        glVertex2i(0, g.height);
+        glEnd();
+        glUseProgram(0);
+
+        end_frame(0);
+        if (pump_messages() || (g.keys[0x51] & 0x80) || (g.keys[0x1B] & 0x80)) break;
+    }
+    return 0;
+}

@@ -1,0 +1,16 @@
+# Benchmarks: every bench/*_bench.cpp is one program. Google Benchmark where
+# it is installed (the Linux build); the figures are printed, never asserted.
+find_package(benchmark QUIET)
+file(GLOB TESS_BENCHES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*_bench.cpp)
+foreach(src ${TESS_BENCHES})
+  get_filename_component(name ${src} NAME_WE)
+  file(STRINGS ${src} uses_gbench REGEX "benchmark/benchmark.h")
+  if(uses_gbench AND NOT benchmark_FOUND)
+    continue()
+  endif()
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE tessaline_app tessaline_fw)
+  if(uses_gbench)
+    target_link_libraries(${name} PRIVATE benchmark::benchmark)
+  endif()
+endforeach()

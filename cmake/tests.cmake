@@ -1,0 +1,38 @@
+# Tests: every tests/*_test.cpp is one GoogleTest executable, run by CTest
+# (under Wine for the Windows build). GL tests open a real window, so CTest
+# needs DISPLAY pointing at a running X server (tools/with-xvfb.sh).
+if(WIN32 OR TESS_SANITIZE)
+  # Built from source: the cross build has no prebuilt GoogleTest, and the
+  # sanitizer build wants it instrumented alike.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(TESS_GTEST gtest gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  set(TESS_GTEST GTest::gtest GTest::gtest_main)
+endif()
+
+file(GLOB TESS_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+add_library(tess_test_support STATIC ${TESS_TEST_SUPPORT})
+target_link_libraries(tess_test_support PUBLIC tessaline_app tessaline_fw ${TESS_GTEST})
+target_include_directories(tess_test_support PUBLIC ${PROJECT_SOURCE_DIR})
+
+file(GLOB TESS_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/*_test.cpp)
+foreach(src ${TESS_TESTS})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE tess_test_support)
+  target_compile_options(${name} PRIVATE ${TESS_WARNINGS})
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endforeach()
+
+# Helper programs that the end-to-end tests (tests/e2e) start as real processes.
+file(GLOB TESS_TEST_PROGRAMS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/programs/*.cpp)
+foreach(src ${TESS_TEST_PROGRAMS})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE tessaline_entry tessaline_fw)
+  target_compile_options(${name} PRIVATE ${TESS_WARNINGS})
+endforeach()

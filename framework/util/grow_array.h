@@ -1,0 +1,48 @@
+// GrowArray: the framework's one container, a heap block of fixed-size
+// elements copied bytewise, growing and shrinking by a fill rule, with an
+// optional outside pointer kept equal to the block; and its two file forms.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+struct GrowArray {
+    void* data;        // capacity * element_size bytes
+    void** alias;      // outside variable kept equal to data, or null
+    uint32_t count;
+    uint32_t capacity;
+    uint32_t min_capacity;
+    int32_t element_size;
+    float growth;      // percent, 0 <= growth < 100; default 60 (1.25x growth)
+};
+
+extern uint32_t array_default_min_capacity;  // initial 1
+
+GrowArray array_make(int element_size);
+GrowArray array_make_sized(int element_size, uint32_t n, bool filled);
+GrowArray array_copy(GrowArray a);
+void** array_set_alias(GrowArray* a, void** alias);
+uint32_t array_append(GrowArray* a, const void* element);
+void* array_extend(GrowArray* a, uint32_t n);
+void array_append_all(GrowArray* a, GrowArray source);
+void* array_insert(GrowArray* a, const void* element, uint32_t index);
+void array_trim(GrowArray* a);
+int array_find(GrowArray a, const void* element);
+void array_sort(GrowArray* a, int (*compare)(const void*, const void*));
+void array_remove_swap(GrowArray* a, uint32_t index);
+void array_remove_at(GrowArray* a, uint32_t index);
+void array_remove_value(GrowArray* a, const void* element);
+void array_clear(GrowArray* a);
+void array_free(GrowArray a);
+void array_delete(GrowArray* a);
+
+// File forms. Readers never trust a count from the file: see grow_array.cpp.
+void array_write(GrowArray a, FILE* f);
+GrowArray array_read(FILE* f);
+void array_write_small(GrowArray a, FILE* f);
+GrowArray array_read_small(FILE* f);
+int array_save_small(GrowArray a, const char* path);
+GrowArray array_load_small(const char* path);
+
+uint32_t next_power_of_two(uint32_t v);
+uint32_t max_unsigned(uint32_t a, uint32_t b);
+double square(double x);

@@ -1,0 +1,94 @@
+// Error log and fatal errors: one time-stamped line per error appended to
+// "graphics_error.log"; a fatal error also shows a box, puts the display back,
+// releases the contexts and ends the process with exit code 1.
+#include "framework/window/error_log.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "framework/window/graphics.h"
+
+static const double NOW = -9e99;
+
+static void make_stamp() {
+    char date[100], time[100];
+    plat_format_date(nullptr, graphics.date_format, date, sizeof date);
+    plat_format_time(nullptr, graphics.time_format, time, sizeof time);
+    snprintf(graphics.time_stamp, sizeof graphics.time_stamp, "%s %s", date, time);
+}
+
+void log_error(const char* text) {
+    FILE* f = fopen("graphics_error.log", "at");
+    if (!f) return;  // an unwritable log is skipped; the caller goes on
+    make_stamp();
+    fprintf(f, "%s %s\n", graphics.time_stamp, text ? text : "");
+    fclose(f);
+}
+
+void fatal_error(const char* text) {
+    GraphicsState& g = graphics;
+    log_error(text);
+    plat_message_box(text ? text : "", "Oh sod it");
+    if (!g.windowed) plat_restore_display_mode();
+    plat_make_current(g.hdc, nullptr);
+    plat_delete_context(g.hglrc);
+    plat_release_dc(g.hwnd, g.hdc);
+    exit(1);  // flushes open files
+}
+
+uint64_t time_to_filetime(double t) {
+    double a = (t + 11644473600.0) * 10000000.0;  // seconds 1601..1970
+    // Out-of-range values would make the conversions undefined; clamp to what a FILETIME holds.
+    if (!(a >= 0)) a = 0;
+    if (a >= 18446744073709549568.0) a = 18446744073709549568.0 - 4096;
+    uint32_t high = (uint32_t)floor(a * (1.0 / 4294967296.0));
+    uint32_t low = (uint32_t)floor(a - high * 4294967296.0);
+    return (uint64_t)high << 32 | low;
+}
+
+void time_to_systemtime(double t, SysTime* out) {
+    memset(out, 0, sizeof *out);
+    plat_filetime_to_systemtime(time_to_filetime(t), out);
+}
+
+static void format_pair(const SysTime* when, char* out) {
+    char date[100], time[100];
+    plat_format_date(when, graphics.date_format, date, sizeof date);
+    plat_format_time(when, graphics.time_format, time, sizeof time);
+    snprintf(out, 202, "%s %s", date, time);
+}
+
+char* format_date_time(double t, char* out) {
+    if (t == NOW) {
+        format_pair(nullptr, out);
+    } else {
+        SysTime st;
+        time_to_systemtime(t, &st);
+        format_pair(&st, out);
+    }
+    return out;
+}
+
+char* format_filetime(uint64_t filetime, char* out) {
+    SysTime st;
+    memset(&st, 0, sizeof st);
+    plat_filetime_to_systemtime(filetime, &st);
+    format_pair(&st, out);
+    return out;
+}
+
+char* format_date(double t, char* out) {
+    SysTime st;
+    if (t != NOW) time_to_systemtime(t, &st);
+    plat_format_date(t == NOW ? nullptr : &st, graphics.date_format, out, 20);
+    return out;
+}
+
+char* format_time(double t, char* out) {
+    SysTime st;
+    if (t != NOW) time_to_systemtime(t, &st);
+    plat_format_time(t == NOW ? nullptr : &st, graphics.time_format, out, 20);
+    return out;
+}

@@ -1,0 +1,37 @@
+// Test window: a framed window of a known client size with a current context.
+#include "tests/support/test_window.h"
+
+#include <cstdio>
+
+#include "framework/platform/gl.h"
+#include "framework/window/graphics.h"
+
+void test_window_open(int w, int h) {
+    static bool opened = false;
+    if (opened) return;
+    opened = true;
+    graphics.windowed = true;
+    if (!open_graphics(w, h, "tessaline test")) {
+        fprintf(stderr, "test window could not be opened\n");
+        return;
+    }
+    printf("GL_RENDERER: %s\nGL_VERSION: %s\n", (const char*)glGetString(GL_RENDERER),
+           (const char*)glGetString(GL_VERSION));
+    fflush(stdout);
+}
+
+std::vector<uint8_t> test_read_pixels(int x, int y, int w, int h) {
+    std::vector<uint8_t> rows((size_t)w * h * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    std::vector<uint8_t> gl_rows(rows.size());
+    glReadPixels(x, graphics.height - (y + h), w, h, GL_RGB, GL_UNSIGNED_BYTE, gl_rows.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    for (int r = 0; r < h; r++)  // GL rows are bottom-up
+        for (int i = 0; i < w * 3; i++) rows[(size_t)r * w * 3 + i] = gl_rows[(size_t)(h - 1 - r) * w * 3 + i];
+    return rows;
+}
+
+uint32_t test_pixel(int x, int y) {
+    std::vector<uint8_t> p = test_read_pixels(x, y, 1, 1);
+    return (uint32_t)p[0] << 16 | (uint32_t)p[1] << 8 | p[2];
+}

@@ -1,0 +1,14 @@
+// A real window and GL context for the tests of one executable: opened once,
+// windowed, at a fixed size; the GL renderer and version are printed first.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+// Opens the window (once per process) with a client area of w x h pixels.
+void test_window_open(int w = 640, int h = 480);
+
+// RGB bytes of the rectangle at window pixel (x, y), y downwards, rows top first.
+std::vector<uint8_t> test_read_pixels(int x, int y, int w, int h);
+
+// The pixel at window pixel (x, y) of the back buffer as 0xRRGGBB.
+uint32_t test_pixel(int x, int y);
