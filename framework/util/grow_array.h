@@ -23,8 +23,8 @@ GrowArray array_copy(GrowArray a);
 void** array_set_alias(GrowArray* a, void** alias);
 uint32_t array_append(GrowArray* a, const void* element);
 void* array_extend(GrowArray* a, uint32_t n);
-void array_append_all(GrowArray* a, GrowArray source);
-void* array_insert(GrowArray* a, const void* element, uint32_t index);
+void array_append_all(GrowArray* a, GrowArray source);  // nothing if element sizes differ
+void* array_insert(GrowArray* a, const void* element, uint32_t index);  // null if index > count
 void array_trim(GrowArray* a);
 int array_find(GrowArray a, const void* element);
 void array_sort(GrowArray* a, int (*compare)(const void*, const void*));
@@ -33,9 +33,18 @@ void array_remove_at(GrowArray* a, uint32_t index);
 void array_remove_value(GrowArray* a, const void* element);
 void array_clear(GrowArray* a);
 void array_free(GrowArray a);
-void array_delete(GrowArray* a);
+void array_delete(GrowArray* a);  // a record from malloc
 
-// File forms. Readers never trust a count from the file: see grow_array.cpp.
+// File forms. A reader that meets an unopenable, short or inconsistent file
+// (element size 0 or negative, growth outside 0..100, fewer element bytes than
+// the count promises) returns an array with null data and count 0, which
+// array_free accepts; a successful read always has non-null data. A minimum
+// capacity that would reserve more than array_read_reserve_limit bytes beyond
+// the elements is refused the same way. array_write_small writes nothing for
+// elements that do not fit its one-byte size field; array_save_small returns
+// 1 when the whole file was written and closed, else 0 (leaving an existing
+// file alone when the element size cannot be written).
+const uint64_t array_read_reserve_limit = 64u << 20;  // bytes
 void array_write(GrowArray a, FILE* f);
 GrowArray array_read(FILE* f);
 void array_write_small(GrowArray a, FILE* f);
