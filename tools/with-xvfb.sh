@@ -5,7 +5,7 @@
 set -u
 n=${TESS_DISPLAY_NUMBER:-90}
 while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp +extension GLX +extension RANDR >/tmp/xvfb-$n.log 2>&1 &
+Xvfb ":$n" -screen 0 1920x1080x24 -noreset -nolisten tcp +extension GLX +extension RANDR >/tmp/xvfb-$n.log 2>&1 &
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null; wait $xvfb_pid 2>/dev/null' EXIT
 for _ in $(seq 1 200); do

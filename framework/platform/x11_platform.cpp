@@ -404,6 +404,51 @@ void* plat_gl_proc_address(const char* name) {
     return (void*)glXGetProcAddress((const GLubyte*)name);
 }
 
+namespace {
+
+typedef void (*SwapIntervalExtFn)(Display*, GLXDrawable, int);
+typedef int (*SwapIntervalMesaFn)(unsigned);
+SwapIntervalExtFn swap_interval_ext_fn;
+SwapIntervalMesaFn swap_interval_mesa_fn;
+
+const char* glx_extensions() {
+    Display* d = glXGetCurrentDisplay();
+    const char* list = d ? glXQueryExtensionsString(d, DefaultScreen(d)) : nullptr;
+    return list ? list : "";
+}
+
+// wglSwapIntervalEXT's shape over the two GLX forms. glXGetProcAddress hands
+// out a stub for any name, so only a listed extension's function is fetched.
+int swap_interval_ext(int frames) {
+    Display* d = glXGetCurrentDisplay();
+    GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!d || !drawable) return 0;
+    swap_interval_ext_fn(d, drawable, frames);
+    return 1;
+}
+
+int swap_interval_mesa(int frames) { return frames >= 0 && swap_interval_mesa_fn((unsigned)frames) == 0; }
+
+}  // namespace
+
+bool plat_has_swap_control() {
+    const char* list = glx_extensions();
+    return strstr(list, "GLX_EXT_swap_control") || strstr(list, "GLX_MESA_swap_control");
+}
+
+void* plat_swap_interval_proc() {
+    const char* list = glx_extensions();
+    if (strstr(list, "GLX_EXT_swap_control")) {
+        swap_interval_ext_fn = (SwapIntervalExtFn)glXGetProcAddress((const GLubyte*)"glXSwapIntervalEXT");
+        if (swap_interval_ext_fn) return (void*)swap_interval_ext;
+    }
+    if (strstr(list, "GLX_MESA_swap_control")) {
+        swap_interval_mesa_fn = (SwapIntervalMesaFn)glXGetProcAddress((const GLubyte*)"glXSwapIntervalMESA");
+        if (swap_interval_mesa_fn) return (void*)swap_interval_mesa;
+    }
+    return nullptr;
+}
+
 bool plat_peek_message() {
     pull_events();
     return !x.queue.empty();

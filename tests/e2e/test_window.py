@@ -1,0 +1,163 @@
+"""Real windows, real input and real fatal errors, through tests/programs/window_probe."""
+import os
+import re
+import time
+import unittest
+
+from harness import SLOW, WINE, Probe, Workdir, close_window, dismiss_message_box, hold_key, xdotool
+
+STAMP = re.compile(r"^\d{4}-[A-Z][a-z]{2}-\d{2} \d{2}:\d{2}:\d{2} ")
+
+
+class WindowTest(unittest.TestCase):
+    def setUp(self):
+        self.work = Workdir()
+        self.dir = self.work.__enter__()
+        self.probe = None
+
+    def tearDown(self):
+        if self.probe:
+            self.probe.kill()
+        xdotool("mouseup", 1, check=False)
+        self.work.__exit__(None, None, None)
+
+    def open(self, windowed, w=0, h=0, title="probe window", env=None):
+        self.probe = Probe(self.dir, env)
+        line = self.probe.ask("open %d %d %d %s" % (windowed, w, h, title), "opened", 30)
+        return {k: int(v) for k, v in (p.split("=") for p in line.split()[1:])}
+
+    def test_full_screen_covers_the_screen(self):
+        r = self.open(0)
+        self.assertEqual((r["r"], r["w"], r["h"]), (1, 1920, 1080))
+
+    def test_windowed_default_is_four_thirds_of_sixty_percent(self):
+        xdotool("mousemove", 960, 540)
+        r = self.open(1)
+        self.assertEqual(r["r"], 1)
+        s = self.probe.pump_until(lambda s: (s["w"], s["h"]) == (864, 648))
+        self.assertEqual((s["w"], s["h"]), (864, 648))
+
+    def test_zero_and_negative_sizes_create_nothing(self):
+        self.probe = Probe(self.dir)
+        for args in ("0 5 0", "0 -7 -3", "1 100 0"):
+            line = self.probe.ask("open %s t" % args, "opened")
+            self.assertIn("r=0", line, args)
+
+    def test_pointer_position_reaches_the_snapshot(self):
+        xdotool("mousemove", 10, 10)
+        self.open(0)
+        time.sleep(0.3 * SLOW)
+        xdotool("mousemove", 300, 200)
+        s = self.probe.pump_until(lambda s: s["mx"] == 300 and s["my"] == 200)
+        self.assertEqual((s["mx"], s["my"]), (300, 200))
+        xdotool("mousemove", 1234, 777)
+        s = self.probe.pump_until(lambda s: s["mx"] == 1234)
+        self.assertEqual((s["mx"], s["my"]), (1234, 777))
+
+    def test_held_key_shows_until_released(self):
+        self.open(0)
+        time.sleep(0.3 * SLOW)
+        xdotool("keydown", "a")
+        try:
+            self.probe.pump_until(lambda s: False, 0.3)
+            line = self.probe.ask("key 41")
+            self.assertTrue(int(line.split()[1].split("=")[1]) & 0x80, line)
+        finally:
+            xdotool("keyup", "a")
+        time.sleep(0.2 * SLOW)
+        self.probe.state()
+        line = self.probe.ask("key 41")
+        now, before = (int(p.split("=")[1]) for p in line.split()[1:])
+        self.assertFalse(now & 0x80, line)
+
+    def test_button_held_at_open_is_not_reported_until_released(self):
+        xdotool("mousemove", 500, 500)
+        xdotool("mousedown", 1)
+        self.open(0)
+        time.sleep(0.3 * SLOW)
+        xdotool("mousemove", 520, 510)
+        s = self.probe.pump_until(lambda s: s["mx"] == 520)
+        self.assertEqual(s["mx"], 520)
+        self.assertEqual(s["buttons"], 0)
+        self.assertEqual(s["latch"], 1)
+        xdotool("mouseup", 1)
+        s = self.probe.pump_until(lambda s: s["latch"] == 0)
+        self.assertEqual((s["latch"], s["buttons"]), (0, 0))
+        xdotool("mousedown", 1)
+        s = self.probe.pump_until(lambda s: s["buttons"] == 1)
+        self.assertEqual(s["buttons"], 1)
+        xdotool("mouseup", 1)
+
+    def test_typed_queue_holds_499_characters(self):
+        self.open(0)
+        time.sleep(0.5 * SLOW)
+        xdotool("type", "--delay", 2, "x" * 510)
+        s = self.probe.pump_until(lambda s: s["typed"] >= 499, 20)
+        time.sleep(0.5 * SLOW)
+        s = self.probe.state()
+        self.assertEqual(s["typed"], 499)
+        self.assertEqual(self.probe.ask("next"), "next %d" % ord("x"))
+
+    def test_closing_the_window_sets_quit(self):
+        self.open(1, 400, 300, "closing probe")
+        time.sleep(0.5 * SLOW)
+        close_window("closing probe")
+        s = self.probe.pump_until(lambda s: s["quit"] == 1)
+        self.assertEqual((s["r"], s["quit"]), (1, 1))
+
+    def test_quit_message_ends_the_pump(self):
+        self.open(0)
+        self.probe.ask("postquit", "posted")
+        s = self.probe.state()
+        self.assertEqual((s["r"], s["quit"]), (1, 1))
+
+    def test_log_error_appends_lines(self):
+        self.probe = Probe(self.dir)
+        path = os.path.join(self.dir, "graphics_error.log")
+        with open(path, "w") as f:
+            f.write("earlier line\n")
+        self.probe.ask("log first problem", "logged")
+        self.probe.ask("log second problem", "logged")
+        self.probe.ask("exit", "bye")
+        with open(path, "rb") as f:
+            data = f.read()
+        lines = data.decode().splitlines()
+        self.assertEqual(lines[0], "earlier line")
+        self.assertEqual(len(lines), 3)
+        self.assertRegex(lines[1], STAMP.pattern + "first problem$")
+        self.assertRegex(lines[2], STAMP.pattern + "second problem$")
+        if WINE:  # text mode writes CR LF on Windows
+            self.assertIn(b"first problem\r\n", data)
+
+    def fatal(self, open_first):
+        self.probe = Probe(self.dir)
+        if open_first:
+            self.probe.ask("open 0 0 0 fatal probe", "opened", 30)
+        self.probe.send("fatal It all went wrong")
+        self.assertTrue(dismiss_message_box(), "no message box")
+        self.assertEqual(self.probe.wait(20), 1)
+        with open(os.path.join(self.dir, "graphics_error.log")) as f:
+            lines = f.read().splitlines()
+        self.assertEqual(len(lines), 1)
+        self.assertRegex(lines[0], STAMP.pattern + "It all went wrong$")
+
+    def test_fatal_error_before_the_window(self):
+        self.fatal(False)
+
+    def test_fatal_error_after_the_window(self):
+        self.fatal(True)
+
+    def test_old_driver_is_refused_with_its_version(self):
+        self.probe = Probe(self.dir, {"MESA_GL_VERSION_OVERRIDE": "1.5"})
+        self.probe.ask("open 1 320 240 old driver", "opened", 30)
+        self.assertEqual(self.probe.ask("shaders"), "shaders 0")
+        self.probe.send("loadgl2")
+        self.assertTrue(dismiss_message_box())
+        self.assertEqual(self.probe.wait(20), 1)
+        with open(os.path.join(self.dir, "graphics_error.log")) as f:
+            text = f.read()
+        self.assertIn("OpenGL version 2.0 or higher required for shaders; you have version 1.5", text)
+
+
+if __name__ == "__main__":
+    unittest.main()
