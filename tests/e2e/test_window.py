@@ -70,6 +70,7 @@ class WindowTest(unittest.TestCase):
         now, before = (int(p.split("=")[1]) for p in line.split()[1:])
         self.assertFalse(now & 0x80, line)
 
+    @unittest.skipIf(WINE, "Wine only knows of buttons pressed over its own windows")
     def test_button_held_at_open_is_not_reported_until_released(self):
         xdotool("mousemove", 500, 500)
         xdotool("mousedown", 1)
