@@ -52,6 +52,11 @@ int format_time_picture(const SysTime* t, const char* picture, bool date, char* 
     std::string s;
     const char* active = date ? "dMyg" : "hHmst";
     for (const char* p = picture ? picture : ""; *p;) {
+        if (*p == '\'' && p[1] == '\'') {  // '' is a quote mark
+            s += '\'';
+            p += 2;
+            continue;
+        }
         if (*p == '\'') {
             ++p;
             while (*p) {
