@@ -36,3 +36,23 @@ foreach(src ${TESS_TEST_PROGRAMS})
   target_link_libraries(${name} PRIVATE tessaline_entry tessaline_fw)
   target_compile_options(${name} PRIVATE ${TESS_WARNINGS})
 endforeach()
+
+# End-to-end tests (tests/e2e/test_*.py): real programs, real windows, real input
+# under the X display, natively or, for the Windows build, under Wine. Not run
+# for the sanitizer build, whose programs are the same code as the plain one.
+if(NOT TESS_SANITIZE)
+  find_program(TESS_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  if(WIN32)
+    set(TESS_E2E_RUNNER wine)
+  else()
+    set(TESS_E2E_RUNNER native)
+  endif()
+  file(GLOB TESS_E2E_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/test_*.py)
+  foreach(src ${TESS_E2E_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    add_test(NAME e2e_${name} COMMAND ${TESS_PYTHON} -m unittest -v ${name}
+             WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests/e2e)
+    set_tests_properties(e2e_${name} PROPERTIES TIMEOUT 900
+      ENVIRONMENT "TESS_BIN_DIR=${CMAKE_BINARY_DIR};TESS_RUNNER=${TESS_E2E_RUNNER}")
+  endforeach()
+endif()
