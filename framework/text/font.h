@@ -49,10 +49,26 @@ Font* font_duplicate(Font* f);
 void font_select(Font* f);
 void font_delete(Font* f);
 void font_delete_family(Font* f);
+// Deletes every registered font whose style.base is b (b itself only when it
+// is its own base), last entry first; fonts based on those go as well.
+void font_delete_based_on(Font* b);
 Font* font_create_empty(const char* name);
 uint32_t font_memory_estimate();
+// The first registered font (first entry to last) whose name equals the name
+// part of spec (the text before the first ':') ignoring case; null if none.
+Font* font_find(const char* spec);
+// A random index below n (n > 0) from two successive rand() results, each
+// taken to 15 bits; shared by font_delete and the style parser.
+uint32_t font_random_index(uint32_t n);
 
 // Loading.
+// Test seam: when nonzero, used in place of the queried GL_MAX_TEXTURE_SIZE
+// (both for the layout limit and in the size message). Initial 0: ask GL.
+extern int font_max_texture_size_override;
+// Scans the font data and lays the glyphs out for a texture size limit
+// (already lowered to 2048): fills max_height, the glyph tables and
+// texture_width/height of f. No GL. Never reads past data + length.
+void font_layout(Font* f, const unsigned char* data, uint32_t length, uint32_t limit);
 void loadfont(const char* path, const char* name);
 void loadfont_data(const unsigned char* data, uint32_t length, const char* name, bool coverage_alpha);
 void font_minify_contrast(Font* f);
