@@ -67,6 +67,22 @@ TEST(GrowArrayGrowth, ReallocatesOnlyWhenFullAndKeepsEveryElement) {
     array_free(a);
 }
 
+TEST(GrowArrayGrowth, ByteArraysFollowTheSameRule) {
+    GrowArray a = array_make(1);
+    char* view = nullptr;
+    array_set_alias(&a, (void**)&view);
+    for (int i = 0; i < 3000; i++) {
+        bool full = a.count == a.capacity;
+        uint32_t before = a.capacity;
+        char c = (char)(i * 13);
+        ASSERT_EQ(array_append(&a, &c), (uint32_t)i);
+        ASSERT_EQ(a.capacity, full ? (uint32_t)(a.count * 1.25) : before);
+        ASSERT_EQ((void*)view, a.data);
+    }
+    for (int i = 0; i < 3000; i++) ASSERT_EQ(view[i], (char)(i * 13));
+    array_free(a);
+}
+
 TEST(GrowArrayGrowth, GrowthSettingOutsideItsRangeStillMakesRoom) {
     const float settings[] = {100.0f, 150.0f, 1000.0f, -50.0f, NAN, INFINITY};
     for (float g : settings) {

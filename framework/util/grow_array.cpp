@@ -12,12 +12,16 @@ uint32_t array_default_min_capacity = 1;
 
 // Every block holds at least one byte, so that a live array never has null
 // data and a failed read (null data) cannot be mistaken for an empty array.
-static void* take_block(uint64_t slots, int32_t element_size) {
+static size_t block_bytes(uint64_t slots, int32_t element_size) {
     uint64_t size = element_size > 0 ? (uint64_t)element_size : 0;
     if (slots != 0 && size > UINT64_MAX / slots) fatal_error("GrowArray: out of memory");
     uint64_t bytes = slots * size;
     if (bytes > (uint64_t)SIZE_MAX) fatal_error("GrowArray: out of memory");
-    void* p = malloc(bytes ? (size_t)bytes : 1);
+    return bytes ? (size_t)bytes : 1;
+}
+
+static void* take_block(uint64_t slots, int32_t element_size) {
+    void* p = malloc(block_bytes(slots, element_size));
     if (!p) fatal_error("GrowArray: out of memory");
     return p;
 }
@@ -28,11 +32,12 @@ static size_t slot_bytes(const GrowArray* a, uint64_t slots) {
 
 static double growth_factor(float growth) { return 1.0 / (0.005 * growth + 0.5); }
 
-// Moves the live elements to a block of new_capacity slots and tells the alias.
+// Moves the live elements to a block of new_capacity (>= count) slots and
+// tells the alias. realloc is the "new block, copy, release" of the fill rule,
+// but can often extend in place or remap pages instead of copying.
 static void reallocate(GrowArray* a, uint32_t new_capacity) {
-    void* block = take_block(new_capacity, a->element_size);
-    if (a->data && a->count) memcpy(block, a->data, slot_bytes(a, a->count));
-    free(a->data);
+    void* block = realloc(a->data, block_bytes(new_capacity, a->element_size));
+    if (!block) fatal_error("GrowArray: out of memory");
     a->data = block;
     a->capacity = new_capacity;
     if (a->alias) *a->alias = block;
@@ -100,9 +105,17 @@ void** array_set_alias(GrowArray* a, void** alias) {
 
 static char* slot(const GrowArray* a, uint32_t i) { return (char*)a->data + slot_bytes(a, i); }
 
-uint32_t array_append(GrowArray* a, const void* element) {
-    grow(a, 1);
-    if (a->element_size > 0) memcpy(slot(a, a->count), element, (size_t)a->element_size);
+uint32_t array_append_slow(GrowArray* a, const void* element) {
+    if (a->count >= a->capacity) grow(a, 1);
+    char* to = slot(a, a->count);
+    // Fixed-size copies for the common sizes become plain moves.
+    switch (a->element_size) {
+        case 4: memcpy(to, element, 4); break;
+        case 8: memcpy(to, element, 8); break;
+        case 16: memcpy(to, element, 16); break;
+        default:
+            if (a->element_size > 0) memcpy(to, element, (size_t)a->element_size);
+    }
     return a->count++;
 }
 

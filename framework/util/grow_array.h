@@ -21,7 +21,17 @@ GrowArray array_make(int element_size);
 GrowArray array_make_sized(int element_size, uint32_t n, bool filled);
 GrowArray array_copy(GrowArray a);
 void** array_set_alias(GrowArray* a, void** alias);
-uint32_t array_append(GrowArray* a, const void* element);
+uint32_t array_append_slow(GrowArray* a, const void* element);  // array_append, out of line
+
+// Byte arrays append one byte at a time, where a call would cost more than
+// the copy; that case is inline, every other goes through the library.
+inline uint32_t array_append(GrowArray* a, const void* element) {
+    uint32_t i = a->count;
+    if (a->element_size != 1 || i >= a->capacity) return array_append_slow(a, element);
+    ((char*)a->data)[i] = *(const char*)element;
+    a->count = i + 1;
+    return i;
+}
 void* array_extend(GrowArray* a, uint32_t n);
 void array_append_all(GrowArray* a, GrowArray source);  // nothing if element sizes differ
 void* array_insert(GrowArray* a, const void* element, uint32_t index);  // null if index > count
