@@ -82,6 +82,12 @@ void plat_show_cursor(bool show);                  // ShowCursor
 MsgResult plat_default_window_proc(void* window, unsigned message, MsgWParam wparam, MsgLParam lparam);
 void plat_swap_buffers(void* dc);                  // SwapBuffers
 void* plat_gl_proc_address(const char* name);      // wglGetProcAddress; null if unknown
+// Swap control, with a current context. Win32: "WGL_EXT_swap_control" found as a
+// substring of GL_EXTENSIONS, and wglGetProcAddress("wglSwapIntervalEXT"). X11:
+// "GLX_EXT_swap_control" or "GLX_MESA_swap_control" in the GLX extension string,
+// and a function taking the interval that calls the one listed.
+bool plat_has_swap_control();
+void* plat_swap_interval_proc();                   // int (APIENTRY*)(int frames); null if none
 
 // --- messages and input ---------------------------------------------------
 bool plat_peek_message();                          // PeekMessageA(PM_NOREMOVE): is a message waiting? never blocks

@@ -1,6 +1,7 @@
 // Win32/WGL backend of the platform contract (platform.h): thin wrappers
 // over the real API.
 #include <windows.h>
+#include <GL/gl.h>
 
 #include <cstring>
 
@@ -97,6 +98,13 @@ MsgResult plat_default_window_proc(void* window, unsigned message, MsgWParam wpa
 void plat_swap_buffers(void* dc) { SwapBuffers((HDC)dc); }
 
 void* plat_gl_proc_address(const char* name) { return (void*)wglGetProcAddress(name); }
+
+bool plat_has_swap_control() {
+    const char* list = (const char*)glGetString(GL_EXTENSIONS);
+    return list && strstr(list, "WGL_EXT_swap_control");
+}
+
+void* plat_swap_interval_proc() { return (void*)wglGetProcAddress("wglSwapIntervalEXT"); }
 
 bool plat_peek_message() {
     MSG m;
