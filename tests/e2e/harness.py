@@ -42,20 +42,20 @@ def xdotool(*args, check=True):
     return r.stdout.strip()
 
 
-def find_window(name, timeout=10.0):
-    """Id of a visible window whose title is exactly name, or None."""
+def find_window(name, timeout=10.0, visible=True):
+    """Id of a (visible) window whose title is exactly name, or None."""
     end = time.time() + timeout * SLOW
     while time.time() < end:
-        out = xdotool("search", "--onlyvisible", "--name", "^%s$" % name, check=False)
+        out = xdotool("search", *(["--onlyvisible"] if visible else []), "--name", "^%s$" % name, check=False)
         if out:
             return out.split()[0]
         time.sleep(0.1)
     return None
 
 
-def close_window(name):
+def close_window(name, visible=True):
     """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
-    wid = find_window(name)
+    wid = find_window(name, visible=visible)
     if wid is None:
         raise AssertionError("no window named %r" % name)
     subprocess.run([os.path.join(os.path.dirname(__file__), "xclose.py"), wid], check=True, timeout=30)
