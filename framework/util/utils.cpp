@@ -40,6 +40,13 @@ int lower_ascii(char c) {
 
 int char_code(char c) { return (unsigned char)c; }
 
+int parse_int(const char* s) {
+    long long v = strtoll(s, nullptr, 10);  // saturates at the long long range
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return (int)v;
+}
+
 static char* heap_copy(const char* s, size_t n) {
     char* p = (char*)malloc(n + 1);
     if (!p) fatal_error("Out of memory");

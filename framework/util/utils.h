@@ -21,6 +21,9 @@ double random_real(double x);  // [0, x) for positive x, 30 random bits
 int random_index(int n);       // 0 .. n-1; 0 when n <= 0
 int lower_ascii(char c);       // A-Z folded, everything else as a signed char
 int char_code(char c);         // 0 .. 255
+// atoi with a defined result everywhere: values beyond an int clamp to
+// INT_MIN / INT_MAX (atoi's overflow is undefined and differs between runtimes).
+int parse_int(const char* s);
 int copy_string(char** out, const char* s);     // *out = heap copy; returns strlen(s)
 int replace_string(char** p, const char* s);    // frees *p first; s must not be *p
 // The file's bytes (not NUL-terminated) and *length; null for an empty file

@@ -1,0 +1,192 @@
+// The configuration file: reading lines of any length and line-end convention,
+// splitting "key<sep> value", the prefix lookup, defaults, removal, and the
+// rewrite through a side file so that a failed write never loses the old one.
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "framework/config/config.h"
+#include "framework/util/utils.h"
+#include "framework/window/error_log.h"
+
+GrowArray config_make() { return array_make(sizeof(ConfigEntry)); }
+
+// One pass with a growing buffer rather than measuring, seeking back and
+// reading again: the same text, but it also works on pipes, costs no seek per
+// line, and cannot spin when the file changes under it.
+char* read_text_line(FILE* f) {
+    if (!f) return nullptr;
+    size_t size = 64, n = 0;
+    char* line = (char*)malloc(size);
+    if (!line) fatal_error("Out of memory");
+    int c;
+    while ((c = getc(f)) != EOF && c != 0 && c != '\n' && c != '\r') {
+        if (n + 1 == size) {
+            if (size > SIZE_MAX / 2) fatal_error("Out of memory");
+            char* bigger = (char*)realloc(line, size * 2);
+            if (!bigger) fatal_error("Out of memory");
+            line = bigger;
+            size *= 2;
+        }
+        line[n++] = (char)c;
+    }
+    line[n] = 0;
+    if (c == '\r') {
+        int next = getc(f);
+        if (next != '\n' && next != EOF) ungetc(next, f);
+    }
+    if (n == 0 && c == EOF) {
+        free(line);
+        return nullptr;
+    }
+    return line;
+}
+
+// Whitespace of the file format: bytes 0x80 and above never count, whatever the locale.
+static bool blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+static char* copy_range(const char* from, const char* to) {
+    size_t n = (size_t)(to - from);
+    char* s = (char*)malloc(n + 1);
+    if (!s) fatal_error("Out of memory");
+    memcpy(s, from, n);
+    s[n] = 0;
+    return s;
+}
+
+static void append_entry(GrowArray* list, char* key, char* value) {
+    ConfigEntry e = {key, value};
+    array_append(list, &e);
+}
+
+GrowArray read_config(const char* name, char separator) {
+    GrowArray list = config_make();
+    FILE* f = name ? fopen(name, "rb") : nullptr;
+    if (!f) return list;
+    while (char* line = read_text_line(f)) {
+        char* sep = strchr(line, separator);
+        if (sep) {
+            // Both trims stay on their own side of the separator, which matters
+            // when the separator is itself a whitespace character.
+            const char* ks = line;
+            while (ks < sep && blank(*ks)) ks++;
+            const char* ke = sep;
+            while (ke > ks && blank(ke[-1])) ke--;
+            const char* vs = *sep ? sep + 1 : sep;
+            const char* ve = vs + strlen(vs);
+            while (vs < ve && blank(*vs)) vs++;
+            while (ve > vs && blank(ve[-1])) ve--;
+            append_entry(&list, copy_range(ks, ke), copy_range(vs, ve));
+        }
+        free(line);
+    }
+    fclose(f);
+    return list;
+}
+
+static ConfigEntry* entries(GrowArray list) { return (ConfigEntry*)list.data; }
+
+// Length of key when query is a prefix of it (A-Z folded), else -1.
+static long long prefix_match(const char* key, const char* query) {
+    size_t i = 0;
+    for (; query[i]; i++)
+        if (lower_ascii(key[i]) != lower_ascii(query[i])) return -1;  // also stops at key's end
+    return (long long)(i + strlen(key + i));
+}
+
+static bool same_key(const char* a, const char* b) {
+    for (; *a && lower_ascii(*a) == lower_ascii(*b); a++, b++) {
+    }
+    return lower_ascii(*a) == lower_ascii(*b);
+}
+
+const char* config_get(GrowArray list, const char* query) {
+    if (!query) return nullptr;
+    ConfigEntry* e = entries(list);
+    const char* best = nullptr;
+    long long best_length = 9999999;
+    for (uint32_t i = list.count; i-- > 0;) {
+        long long n = prefix_match(e[i].key, query);
+        if (n >= 0 && n < best_length) {
+            best_length = n;
+            best = e[i].value;
+        }
+    }
+    return best;
+}
+
+static int find_key(GrowArray list, const char* key) {
+    ConfigEntry* e = entries(list);
+    for (uint32_t i = list.count; i-- > 0;)
+        if (same_key(e[i].key, key)) return (int)i;
+    return -1;
+}
+
+void config_default(GrowArray* list, const char* key, const char* value) {
+    if (find_key(*list, key) >= 0) return;
+    char *k, *v;
+    copy_string(&k, key);
+    copy_string(&v, value);
+    append_entry(list, k, v);
+}
+
+int config_remove(GrowArray* list, const char* key) {
+    int i = find_key(*list, key);
+    if (i < 0) return 0;
+    ConfigEntry* e = entries(*list);
+    free(e[i].key);
+    free(e[i].value);
+    array_remove_swap(list, (uint32_t)i);
+    return 1;
+}
+
+enum WriteResult { WRITTEN, NOT_OPENED, FAILED };
+
+static WriteResult write_entries(GrowArray list, const char* name, char separator) {
+    FILE* f = fopen(name, "wt");  // text mode: CR LF on Windows
+    if (!f) return NOT_OPENED;
+    ConfigEntry* e = entries(list);
+    for (uint32_t i = 0; i < list.count; i++) fprintf(f, "%s%c %s\n", e[i].key, separator, e[i].value);
+    bool ok = !ferror(f);
+    if (fclose(f) != 0) ok = false;
+    return ok ? WRITTEN : FAILED;
+}
+
+int write_config(GrowArray list, const char* name, char separator) {
+    if (!name || !*name) return 0;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::file_status st = fs::status(name, ec);
+    if (ec && st.type() != fs::file_type::not_found) return 0;
+    if (fs::exists(st)) {
+        // Only a regular file we could open for writing is replaced: a rename
+        // alone would also replace a read-only file or an empty directory.
+        if (!fs::is_regular_file(st)) return 0;
+        FILE* probe = fopen(name, "r+b");
+        if (!probe) return 0;
+        fclose(probe);
+    }
+    // Writing the file in place would truncate it before a single byte is
+    // known to fit, so when the side file cannot be written nothing changes.
+    std::string side = std::string(name) + ".new";
+    WriteResult r = write_entries(list, side.c_str(), separator);
+    if (r != WRITTEN) {
+        if (r == FAILED) remove(side.c_str());  // ours, and incomplete
+        return 0;
+    }
+    if (rename(side.c_str(), name) == 0) return 1;
+    // The Windows runtime's rename does not replace an existing file.
+    if (remove(name) == 0 && rename(side.c_str(), name) == 0) return 1;
+    return 0;  // the new text stays in the side file
+}
+
+void free_config(GrowArray list) {
+    ConfigEntry* e = entries(list);
+    for (uint32_t i = list.count; i-- > 0;) {
+        free(e[i].key);
+        free(e[i].value);
+    }
+    array_free(list);
+}

@@ -1,0 +1,158 @@
+// The viewer's start-up parameters on a real "config.txt" in a scratch working
+// directory: first run, the user's edits, and files that are hostile, huge or
+// cannot be written.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "app/viewer_params.h"
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+static const std::string EOL = "\r\n";
+#else
+static const std::string EOL = "\n";
+#endif
+
+static const std::string DEFAULTS =
+    "Accelerating phase (degrees): -30" + EOL + "Max cells to track: 100" + EOL;
+
+static float radians(double degrees) { return (float)(degrees * 0.017453292519943295); }
+
+class ViewerParamsFile : public ::testing::Test {
+protected:
+    fs::path old_dir, dir;
+    void SetUp() override {
+        old_dir = fs::current_path();
+        dir = fs::temp_directory_path() /
+              ("tess_viewer_params_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::current_path(dir);
+    }
+    void TearDown() override {
+        fs::current_path(old_dir);
+        std::error_code ec;
+        fs::permissions(dir / "config.txt", fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(dir, ec);
+    }
+    void write_config_bytes(const std::string& bytes) {
+        FILE* f = fopen("config.txt", "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    }
+    std::string config_bytes() {
+        std::string out;
+        FILE* f = fopen("config.txt", "rb");
+        if (!f) return "<missing>";
+        char buf[65536];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+        fclose(f);
+        return out;
+    }
+};
+
+TEST_F(ViewerParamsFile, FirstRunWritesBothDefaults) {
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.phase, radians(-30));
+    EXPECT_EQ(p.cells, 100);
+    EXPECT_EQ(config_bytes(), DEFAULTS);
+    EXPECT_FALSE(fs::exists("config.txt.new"));
+    p = read_viewer_params();  // its own file comes back unchanged
+    EXPECT_EQ(p.cells, 100);
+    EXPECT_EQ(config_bytes(), DEFAULTS);
+}
+
+TEST_F(ViewerParamsFile, UserEditsWinAndSurviveInNormalForm) {
+    write_config_bytes("Accelerating phase (degrees):45\r\nmax cells:   7\nnot a setting\n  Colour : blue  \n");
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.phase, radians(45));
+    EXPECT_EQ(p.cells, 7);  // "max cells" is shorter than "Max cells to track"
+    EXPECT_EQ(config_bytes(), "Accelerating phase (degrees): 45" + EOL + "max cells: 7" + EOL + "Colour: blue" + EOL +
+                                  "Max cells to track: 100" + EOL);
+}
+
+TEST_F(ViewerParamsFile, NonNumbersGiveZero) {
+    write_config_bytes("Accelerating phase (degrees): west\nMax cells to track: lots\n");
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.phase, 0.0f);
+    EXPECT_EQ(p.cells, 0);
+}
+
+TEST_F(ViewerParamsFile, NulBytesEndLines) {
+    write_config_bytes(std::string("Max cells: 5\0Accelerating phase (degrees): 10\0\0", 47));
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.cells, 5);
+    EXPECT_EQ(p.phase, radians(10));
+    EXPECT_EQ(config_bytes(),
+              "Max cells: 5" + EOL + "Accelerating phase (degrees): 10" + EOL + "Max cells to track: 100" + EOL);
+}
+
+TEST_F(ViewerParamsFile, BinaryJunkIsReadAndRewrittenStably) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 5; round++) {
+        std::string junk(200000, 0);
+        for (char& c : junk) c = (char)(rng() & 0xFF);
+        write_config_bytes(junk);
+        read_viewer_params();
+        std::string first = config_bytes();
+        ViewerParams a = read_viewer_params();
+        // Once in normal form, the file and the values stay as they are.
+        EXPECT_EQ(config_bytes(), first);
+        ViewerParams b = read_viewer_params();
+        EXPECT_EQ(a.cells, b.cells);
+        EXPECT_EQ(a.phase, b.phase);
+    }
+}
+
+TEST_F(ViewerParamsFile, TenMegabyteLine) {
+    std::string line(10 << 20, 'x');
+    write_config_bytes(line + ": " + line + "\nMax cells: 3\n");
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.cells, 3);
+    EXPECT_EQ(p.phase, radians(-30));
+    std::string out = config_bytes();
+    EXPECT_EQ(out.size(), line.size() * 2 + 2 + EOL.size() + std::string("Max cells: 3").size() + EOL.size() +
+                              DEFAULTS.size());
+}
+
+TEST_F(ViewerParamsFile, AMillionShortLines) {
+    std::string text;
+    for (int i = 0; i < 1000000; i++) text += "k" + std::to_string(i % 1000) + ":" + std::to_string(i) + "\n";
+    write_config_bytes(text + "Max cells: 12\n");
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.cells, 12);
+    std::string out = config_bytes();
+    std::string head = "k0: 0" + EOL + "k1: 1" + EOL;
+    EXPECT_EQ(out.substr(0, head.size()), head);
+    EXPECT_EQ(out.substr(out.size() - DEFAULTS.size()), DEFAULTS);
+}
+
+TEST_F(ViewerParamsFile, DirectoryNamedConfigTxt) {
+    fs::create_directories("config.txt/keep");
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.cells, 100);
+    EXPECT_EQ(p.phase, radians(-30));
+    EXPECT_TRUE(fs::is_directory("config.txt/keep"));
+}
+
+TEST_F(ViewerParamsFile, ReadOnlyFileIsReadButNotTouched) {
+    const std::string content = "Max cells: 9\r\nAccelerating phase (degrees) : 60 \r\n";
+    write_config_bytes(content);
+    fs::permissions("config.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    FILE* probe = fopen("config.txt", "r+b");
+    if (probe) {
+        fclose(probe);
+        GTEST_SKIP() << "read-only files are writable for this user (root)";
+    }
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.cells, 9);
+    EXPECT_EQ(p.phase, radians(60));
+    EXPECT_EQ(config_bytes(), content);
+}
