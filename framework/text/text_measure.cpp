@@ -1,6 +1,7 @@
 // Measuring text with the current font: per-glyph widths, line widths, prefix
 // widths and caret positions. Bytes 1-7 are control codes with that many
-// payload bytes, skipped without width; a 0 anywhere ends the text.
+// payload bytes, skipped without width, zeros included (a glyph code's high
+// byte or a command's value is often 0).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -11,9 +12,9 @@
 enum { ELEMENT_END = -1, ELEMENT_CONTROL = -2 };
 
 // One element of s at i: a glyph byte, a control code with its payload, or the
-// end (0, 10, the limit). A 0 inside a payload is taken as the end, so a code
-// cut short by the terminator never leads past it. *next is the index after
-// the element, or the index of the end.
+// end (0, 10, the limit). Payload bytes are skipped whatever their value:
+// encoded text writes codes whole. *next is the index after the element, or
+// the index of the end.
 static int text_element(const unsigned char* s, size_t i, size_t limit, size_t* next) {
     if (i >= limit || s[i] == 0 || s[i] == 10) {
         *next = i;
@@ -25,7 +26,7 @@ static int text_element(const unsigned char* s, size_t i, size_t limit, size_t* 
         return (int)c;
     }
     for (size_t k = 1; k <= c; k++) {
-        if (i + k >= limit || s[i + k] == 0) {
+        if (i + k >= limit) {
             *next = i + k;
             return ELEMENT_END;
         }
