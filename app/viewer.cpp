@@ -2,6 +2,7 @@
 // window is closed or Escape or Q is held.
 #include <cstdlib>
 
+#include "app/overlay.h"
 #include "app/stability_shader.h"
 #include "app/viewer_params.h"
 #include "framework/platform/entry.h"
@@ -14,12 +15,13 @@ int app_main(const char*) {
     GraphicsState& g = graphics;
     ViewerParams params = read_viewer_params();
     if (!open_graphics(0, 0, "Tessaline")) return 0;
+    overlay_load_font();
     load_gl2_functions();
     char* fragment_log = nullptr;
     char* link_log = nullptr;
     GLuint program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
-    double last_time = timer();
-    (void)last_time;
+    Overlay overlay;
+    overlay_start(&overlay);
     if (g.width == 0) fatal_error("GRAPHICS() macro not called at LOOP start, or no resolution specified");
     pump_messages();
     float maxit = (float)params.cells;
@@ -42,6 +44,7 @@ int app_main(const char*) {
         glVertex2i(0, g.height);
         glEnd();
         glUseProgram(0);
+        overlay_draw(&overlay, d, params.phase, fragment_log, link_log);
 
         end_frame(0);
         if (pump_messages() || (g.keys[0x51] & 0x80) || (g.keys[0x1B] & 0x80)) break;

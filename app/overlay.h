@@ -1,0 +1,19 @@
+// The viewer's overlay: frame rate, synchrotron tune and the shader logs,
+// drawn in white over the map every frame.
+#pragma once
+
+struct Overlay {
+    double last_time;  // seconds: the clock reading after the previous frame's rate
+    char text[128];    // the two formatted lines, one at a time
+};
+
+// Loads the embedded font as "normal" (it becomes the current font).
+void overlay_load_font();
+// The first clock reading; also picks the clock.
+void overlay_start(Overlay* o);
+// Frame rate, both logs and the tune line for step d and accelerating phase (radians).
+void overlay_draw(Overlay* o, double d, float phase, const char* fragment_log, const char* link_log);
+
+// Small-amplitude phase advance per cell, degrees, of the map linearised about
+// its stable fixed point; not a number where that point is unstable.
+double synchrotron_tune_degrees(double d, double phase);
