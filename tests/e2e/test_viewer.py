@@ -6,6 +6,7 @@ import time
 import unittest
 
 import numpy as np
+from PIL import Image
 
 from harness import (SLOW, WINE, Workdir, close_window, command, dismiss_message_box, find_window, grab_screen,
                      hold_key, xdotool)
@@ -53,6 +54,24 @@ def map_colours(i, maxit):
 def agreement(picture, expected):
     close = np.all(np.abs(picture.astype(np.int16) - expected) <= 2, axis=-1)
     return close[OVERLAY_ROWS:].mean()
+
+
+def render_text(text):
+    """The text as the framework draws it with the embedded font, white on black (16 x 1200)."""
+    with Workdir() as folder:
+        path = os.path.join(folder, "text.ppm")
+        r = subprocess.run(command("text_probe"), input="%s\n%s\n" % (path, text), capture_output=True, text=True,
+                           timeout=60 * SLOW, cwd=folder)
+        if r.returncode != 0:
+            raise AssertionError("text_probe failed: %s" % r.stderr)
+        return np.asarray(Image.open(path).convert("L"))
+
+
+def tune_text(d, phase):
+    sp = np.pi / 2 + phase
+    with np.errstate(invalid="ignore"):
+        tune = np.arccos(1 - d * d * np.cos(sp) * 0.5) * 57.29577951308232
+    return "Synchrotron tune per cell = %s degrees" % ("%g" % tune if np.isfinite(tune) else "-nan")
 
 
 class Viewer:
@@ -134,10 +153,39 @@ class ViewerTest(unittest.TestCase):
         time.sleep(1.5 * SLOW)
         self.assert_map(1536)
 
+    def assert_text_at(self, picture, x, y, text, background):
+        """Where the text's glyph is solid the screen is white; where it has no ink the map shows."""
+        glyphs = render_text(text)
+        h, w = glyphs.shape
+        # Up to the next text on the same row (the right-hand ones start in the middle).
+        w = min(w, (W // 2 if x < W // 2 else W) - x)
+        screen = picture[y:y + h, x:x + w].astype(np.int16)
+        ink = glyphs[:, :w] >= 250
+        bare = glyphs[:, :w] == 0
+        self.assertGreater(ink.sum(), 50, text)
+        self.assertTrue((screen[ink] >= 240).all(), "glyph pixels not white for %r" % text)
+        diff = np.abs(screen - background[y:y + h, x:x + w]).max(axis=-1)
+        self.assertGreaterEqual((diff[bare] <= 2).mean(), 0.99, "map not showing around %r" % text)
+
+    def test_overlay_texts_stand_in_their_places(self):
+        x = 700
+        self.start(pointer_x=x)
+        d = (1.0 / W) * (x * 5)
+        phase = float(np.float32(-30 * 0.017453292519943295))
+        picture = self.assert_map(x)
+        background = map_colours(map_passes(d, phase, 100), 100)
+        h = 13
+        self.assert_text_at(picture, 0, 2 * h, tune_text(d, phase), background)
+        self.assert_text_at(picture, 0, 0, "No information log", background)
+        self.assert_text_at(picture, W // 2, 0, "No information log", background)
+        fps = picture[2 * h:3 * h, W // 2:W // 2 + 60]
+        self.assertTrue((fps >= 240).all(axis=-1).any(), "no frame rate text")
+
     def test_left_edge_is_black(self):
         self.start(pointer_x=0)
         picture = grab_screen()
         self.assertEqual(int(picture[OVERLAY_ROWS:].max()), 0)
+        self.assert_text_at(picture, 0, 26, "Synchrotron tune per cell = 0 degrees", np.zeros_like(picture))
 
     @unittest.skipIf(WINE, "a window that appears under the pointer may be told of it on Windows")
     def test_black_before_any_pointer_message(self):
