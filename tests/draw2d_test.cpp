@@ -14,6 +14,8 @@
 
 namespace {
 
+const double pi = 3.14159265358979323846;  // M_PI is not standard C++
+
 struct Vertex {
     double x, y;  // window pixels, y downwards
     float colour[4];
@@ -328,7 +330,7 @@ TEST_F(Draw2d, SegmentCountsFollowRadiusInPixels) {
     EXPECT_EQ(circle_segment_count(NAN), 1);
     EXPECT_EQ(circle_segment_count(1e300), 1);  // beyond int: like a failed conversion
     EXPECT_EQ(arc_segment_count(100, -1), 1);
-    EXPECT_EQ(arc_segment_count(100, 2 * M_PI), 50);
+    EXPECT_EQ(arc_segment_count(100, 2 * pi), 50);
     EXPECT_EQ(arc_segment_count(25, 1), 4);
 }
 
@@ -337,7 +339,7 @@ TEST_F(Draw2d, FilledCircleIsAFanOfRimPointsStartingDown) {
         auto prims = capture_window([r] { fill_circle(320, 240, r, 0x00FF00); });
         int n = r == 1.0 ? 5 : 50;
         ASSERT_EQ((int)prims.size(), n) << r;
-        double step = 2 * M_PI / n;
+        double step = 2 * pi / n;
         for (int k = 0; k < n; k++) {
             ASSERT_EQ(prims[k].v.size(), 3u);
             // Each triangle holds the centre and rim points k and k + 1.
@@ -362,16 +364,16 @@ TEST_F(Draw2d, ZeroRadiusFanHasCentreAndTwoRimPoints) {
 TEST_F(Draw2d, OutlineCircleAndArcPositions) {
     auto circle = capture_window([] { draw_circle(320, 240, 1, 0xFFFFFF); });
     ASSERT_EQ(circle.size(), 5u);  // a loop of 5 points: 5 segments
-    double step = 2 * M_PI / 5;
+    double step = 2 * pi / 5;
     for (int k = 0; k < 5; k++) {
         EXPECT_TRUE(near(circle[k].v[0], 320 + sin(k * step), 240 + cos(k * step), 1e-3)) << k;
         EXPECT_TRUE(near(circle[k].v[1], 320 + sin((k + 1) % 5 * step), 240 + cos((k + 1) % 5 * step), 1e-3));
     }
     // A quarter arc of radius 100: trunc(10 * pi/2 * 0.8) = 12 segments from a0.
-    auto arc = capture_window([] { draw_arc(320, 240, 100, 0.5, 0.5 + M_PI / 2, 0xFFFFFF); });
+    auto arc = capture_window([] { draw_arc(320, 240, 100, 0.5, 0.5 + pi / 2, 0xFFFFFF); });
     ASSERT_EQ(arc.size(), 12u);
     EXPECT_TRUE(near(arc[0].v[0], 320 + 100 * sin(0.5), 240 + 100 * cos(0.5), 1e-3));
-    EXPECT_TRUE(near(arc[11].v[1], 320 + 100 * sin(0.5 + M_PI / 2), 240 + 100 * cos(0.5 + M_PI / 2), 1e-3));
+    EXPECT_TRUE(near(arc[11].v[1], 320 + 100 * sin(0.5 + pi / 2), 240 + 100 * cos(0.5 + pi / 2), 1e-3));
 }
 
 TEST_F(Draw2d, BackwardArcIsOneSegmentFromA0ToA1) {
@@ -382,7 +384,7 @@ TEST_F(Draw2d, BackwardArcIsOneSegmentFromA0ToA1) {
 }
 
 TEST_F(Draw2d, SectorIsAFanOrAQuadStripStartingUp) {
-    auto fan = capture_window([] { fill_sector(320, 240, 0, 100, 0, M_PI / 2, 0xFF0000, 0x180); });
+    auto fan = capture_window([] { fill_sector(320, 240, 0, 100, 0, pi / 2, 0xFF0000, 0x180); });
     // trunc(10 * pi/2 * 0.8) = 12 segments: 12 triangles around the centre.
     ASSERT_EQ(fan.size(), 12u);
     int centre = 0, top = 0, right = 0;
@@ -397,7 +399,7 @@ TEST_F(Draw2d, SectorIsAFanOrAQuadStripStartingUp) {
     EXPECT_EQ(right, 1);
     EXPECT_NEAR(fan[0].v[0].colour[3], 0x80 / 255.0, 1e-6);  // alpha from the low byte
 
-    auto strip = capture_window([] { fill_sector(320, 240, 0.001, 100, 0, M_PI / 2, 0xFF0000, 255); });
+    auto strip = capture_window([] { fill_sector(320, 240, 0.001, 100, 0, pi / 2, 0xFF0000, 255); });
     ASSERT_FALSE(strip.empty());
     int inner = 0, outer = 0, others = 0;
     for (const Prim& p : strip)
@@ -418,7 +420,7 @@ TEST_F(Draw2d, SectorIsAFanOrAQuadStripStartingUp) {
             area += (a.x * b.y - b.x * a.y) / 2;
         }
     // 12 quads spanning a quarter disc: the area of the inscribed polygon.
-    EXPECT_NEAR(fabs(area), 12 * 0.5 * 100 * 100 * sin(M_PI / 24), 0.05);
+    EXPECT_NEAR(fabs(area), 12 * 0.5 * 100 * 100 * sin(pi / 24), 0.05);
 }
 
 TEST_F(Draw2d, CullingKeepsShapesThatTouchTheWindow) {

@@ -14,6 +14,8 @@
 
 namespace {
 
+const double pi = 3.14159265358979323846;  // M_PI is not standard C++
+
 struct V {
     double p[3], n[3], t[2];
     float colour[4];
@@ -175,9 +177,9 @@ TEST_F(Solids, SphereEmitsMirroredQuadPairsInDescendingOrder) {
     std::vector<V> v = capture([] { draw_sphere(cx, cy, cz, r, 0x336699, n); });
     ASSERT_EQ(v.size(), 128u);  // 2 n^2 quads
     auto unit = [](int i, int j, double* u) {
-        u[0] = cos(i * M_PI / n) * sin(j * M_PI / n);
-        u[1] = sin(i * M_PI / n) * sin(j * M_PI / n);
-        u[2] = cos(j * M_PI / n);
+        u[0] = cos(i * pi / n) * sin(j * pi / n);
+        u[1] = sin(i * pi / n) * sin(j * pi / n);
+        u[2] = cos(j * pi / n);
     };
     static const int di[4] = {0, 1, 1, 0}, dj[4] = {0, 0, 1, 1};
     for (size_t q = 0; q < 32; q++) {
@@ -251,7 +253,7 @@ TEST_F(Solids, CylinderAlongXUsesTheAxisBranch) {
     expect_near3(q[0].n, 0, 0, 1, normal_tol, "N0", 0);
     expect_near3(q[0].p, cx, cy, cz + 30, pos_tol, "P1 + r N0", 0);
     expect_near3(q[1].p, cx + 5, cy, cz + 30, pos_tol, "P2 + r N0", 1);
-    double c = cos(M_PI / n), s = sin(M_PI / n);
+    double c = cos(pi / n), s = sin(pi / n);
     expect_near3(q[2].n, 0, -s, c, normal_tol, "N1", 2);
     expect_near3(q[2].p, cx + 5, cy - 30 * s, cz + 30 * c, pos_tol, "P2 + r N1", 2);
     expect_near3(q[3].p, cx, cy - 30 * s, cz + 30 * c, pos_tol, "P1 + r N1", 3);
@@ -270,7 +272,7 @@ TEST_F(Solids, CylinderAlongZUsesTheGeneralBranch) {
     ASSERT_EQ(v.size(), 2u * n * 4);
     const V* q = &v[(2 * n - 2) * 4];
     expect_near3(q[0].n, 0, 1, 0, normal_tol, "u", 0);  // u = (0, 1, 0)
-    double c = cos(M_PI / n), s = sin(M_PI / n);
+    double c = cos(pi / n), s = sin(pi / n);
     expect_near3(q[2].n, -s, c, 0, normal_tol, "N1", 2);  // v = (-1, 0, 0)
     for (size_t i = 0; i < v.size(); i++) {
         EXPECT_NEAR(hypot(v[i].p[0] - cx, v[i].p[1] - cy), 40, pos_tol) << i;
