@@ -43,6 +43,20 @@ class WindowTest(unittest.TestCase):
             line = self.probe.ask("open %s t" % args, "opened")
             self.assertIn("r=0", line, args)
 
+    def test_title_of_any_length(self):
+        title = "T" * 3000
+        r = self.open(1, 320, 200, title)
+        self.assertEqual(r["r"], 1)
+        self.assertIsNotNone(self.probe.state())
+
+    def test_unwritable_log_still_shows_the_box_and_exits(self):
+        os.mkdir(os.path.join(self.dir, "graphics_error.log"))  # cannot be opened as a file
+        self.probe = Probe(self.dir)
+        self.probe.send("fatal No log for this one")
+        self.assertTrue(dismiss_message_box(), "no message box")
+        self.assertEqual(self.probe.wait(20), 1)
+        self.assertTrue(os.path.isdir(os.path.join(self.dir, "graphics_error.log")))
+
     def test_pointer_position_reaches_the_snapshot(self):
         xdotool("mousemove", 10, 10)
         self.open(0)
