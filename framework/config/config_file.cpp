@@ -88,18 +88,24 @@ GrowArray read_config(const char* name, char separator) {
 
 static ConfigEntry* entries(GrowArray list) { return (ConfigEntry*)list.data; }
 
+// A-Z only: lookups must not depend on the locale. Inline, because every
+// lookup compares against every key.
+static inline unsigned fold(unsigned char c) { return (unsigned)c - 65u < 26u ? c + 32u : c; }
+
 // Length of key when query is a prefix of it (A-Z folded), else -1.
 static long long prefix_match(const char* key, const char* query) {
     size_t i = 0;
-    for (; query[i]; i++)
-        if (lower_ascii(key[i]) != lower_ascii(query[i])) return -1;  // also stops at key's end
+    for (; query[i]; i++) {
+        unsigned char k = (unsigned char)key[i], q = (unsigned char)query[i];
+        if (k != q && fold(k) != fold(q)) return -1;  // also stops at key's end
+    }
     return (long long)(i + strlen(key + i));
 }
 
 static bool same_key(const char* a, const char* b) {
-    for (; *a && lower_ascii(*a) == lower_ascii(*b); a++, b++) {
+    for (; *a && fold((unsigned char)*a) == fold((unsigned char)*b); a++, b++) {
     }
-    return lower_ascii(*a) == lower_ascii(*b);
+    return fold((unsigned char)*a) == fold((unsigned char)*b);
 }
 
 const char* config_get(GrowArray list, const char* query) {
