@@ -30,16 +30,14 @@ int blur_scale_count(float radius) {
 
 // Copies the window into the texture's lower-left W x H texels, then repeats
 // its last column and row into the margin the shifted quads sample. Only the
-// window is read: outside it the framebuffer holds nothing defined.
+// window is read: outside it the framebuffer holds nothing defined. The corner
+// beyond both edges is never sampled: each pass shifts along one axis only.
 static void copy_frame(int w, int h, int margin) {
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
     for (int k = 0; k < margin && w + k < texture_width; k++)
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, w + k, 0, w - 1, 0, 1, h);
     for (int k = 0; k < margin && h + k < texture_height; k++)
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, h + k, 0, h - 1, w, 1);
-    for (int k = 0; k < margin && w + k < texture_width; k++)  // the corner beyond both edges
-        for (int l = 0; l < margin && h + l < texture_height; l++)
-            glCopyTexSubImage2D(GL_TEXTURE_2D, 0, w + k, h + l, w - 1, h - 1, 1, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
