@@ -113,6 +113,28 @@ class WindowTest(unittest.TestCase):
         self.assertEqual(s["typed"], 499)
         self.assertEqual(self.probe.ask("next"), "next %d" % ord("x"))
 
+    def test_alt_tab_minimises_and_the_snapshot_waits(self):
+        self.open(0)
+        time.sleep(0.3 * SLOW)
+        xdotool("keydown", "alt")
+        xdotool("keydown", "Tab")
+        try:
+            s = self.probe.pump_until(lambda s: s["minp"] == 1, 5)
+            self.assertEqual(s["minp"], 1)
+        finally:
+            xdotool("keyup", "Tab")
+            xdotool("keyup", "alt")
+        # Once minimised the pump clears the request and stops taking snapshots.
+        s = self.probe.pump_until(lambda s: s["minp"] == 0, 10)
+        self.assertEqual(s["minp"], 0)
+        xdotool("keydown", "b")
+        try:
+            self.probe.pump_until(lambda s: False, 0.3)
+            now = int(self.probe.ask("key 42").split()[1].split("=")[1])
+            self.assertFalse(now & 0x80, "the snapshot was refreshed while minimised")
+        finally:
+            xdotool("keyup", "b")
+
     def test_closing_the_window_sets_quit(self):
         self.open(1, 400, 300, "closing probe")
         time.sleep(0.5 * SLOW)
