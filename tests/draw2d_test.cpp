@@ -233,24 +233,6 @@ TEST_F(Draw2d, ColourIndexSetsTheSchemeColour) {
     EXPECT_NEAR(grey[0], 11 / 23.0, 1e-6);
 }
 
-TEST_F(Draw2d, SmoothLinesSetBlendAndHints) {
-    enable_smooth_lines();
-    GLint src = 0, dst = 0, line_hint = 0, point_hint = 0;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    glGetIntegerv(GL_LINE_SMOOTH_HINT, &line_hint);
-    glGetIntegerv(GL_POINT_SMOOTH_HINT, &point_hint);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND) && glIsEnabled(GL_LINE_SMOOTH) && glIsEnabled(GL_POINT_SMOOTH));
-    EXPECT_EQ(src, GL_SRC_ALPHA_SATURATE);
-    EXPECT_EQ(dst, GL_ONE);
-    EXPECT_EQ(line_hint, GL_NICEST);
-    EXPECT_EQ(point_hint, GL_NICEST);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POINT_SMOOTH);
-    glDisable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ZERO);
-}
-
 // Points, lines and boxes.
 
 TEST_F(Draw2d, LinesAndBoxesEmitTheirVerticesInOrder) {
