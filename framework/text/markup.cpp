@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-
 // Output cursor over the caller's buffer; a null out only counts.
 struct Sink {
     char* out;
@@ -42,8 +41,8 @@ struct GreekVariant {
 static const GreekVariant greek_variants[5] = {
     {"varomega", 308}, {"varphi", 307}, {"vartheta", 306}, {"varzeta", 305}, {"vardelta", 304}};
 
-// The single-precision constant the script layout has always used: it makes
-// the top-level superscript offset 38 rather than 38.3 rounded elsewhere.
+// Single precision on purpose: offsets are truncated from products such as
+// 0.3f * 256 = 76.800003, and a double 0.3 could land them one lower.
 static const double script_rise = 0.3f;
 
 static size_t unit_size(uint8_t b) { return b == 2 ? 3 : b == 5 ? 6 : 1; }
@@ -60,10 +59,11 @@ static void put(Sink* s, const uint8_t* bytes, size_t n) {
 
 static void put_byte(Sink* s, uint8_t b) { put(s, &b, 1); }
 
-// Units in [from, to), which must hold whole units only.
+// The whole units in [from, to); a code cut off at to is left out.
 static void put_units(Sink* s, const uint8_t* in, size_t from, size_t to) {
     while (from < to && !s->full) {
         size_t k = unit_size(in[from]);
+        if (k > to - from) return;
         put(s, in + from, k);
         from += k;
     }
@@ -211,7 +211,10 @@ static bool push_level(LevelStack* st, const Level& level) {
 static void scripts_run(const uint8_t* in, size_t len, int depth, int offset, int size, Sink* s) {
     LevelStack stack = {nullptr, 0, 0};
     Level whole = {depth, offset, size, 0, 0, 0, false};
-    if (!push_level(&stack, whole)) return;
+    if (!push_level(&stack, whole)) {
+        put_units(s, in, 0, len);  // no memory for levels: the text stays as it was
+        return;
+    }
     size_t i = 0;
     while (i < len && !s->full) {
         Level* lv = &stack.items[stack.count - 1];
