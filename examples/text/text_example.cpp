@@ -9,6 +9,7 @@
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "framework/text/markup.h"
+#include "framework/text/scene_text.h"
 #include "framework/text/text.h"
 #include "framework/window/graphics.h"
 #include "framework/window/screenshot.h"
@@ -87,6 +88,37 @@ static void draw_passes(float x, float y) {
     text_scale_x = text_scale_y = 1;
 }
 
+// A label laid along two vectors in a turned 3D frame: D one line down, R one
+// line height along the line.
+static void draw_label_3d(float x, float y) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glFrustum(-0.8, 0.8, -0.6, 0.6, 1, 20);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(x, y, -4);
+    glRotatef(-35, 0, 1, 0);
+    glRotatef(15, 1, 0, 0);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, current_font->texture);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    const double origin[3] = {0, 0, 0}, down[3] = {0, -0.25, 0}, along[3] = {0.25, 0, 0};
+    glColor3ub(255, 204, 0);
+    glBegin(GL_QUADS);
+    draw_text_in_plane(origin, "A label in 3D\nalong two vectors", down, along);
+    glEnd();
+    glPopAttrib();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
 static void draw_frame() {
     fill_box(0, 0, graphics.width, graphics.height, 0x101828);
     draw_styles(16, 12);
@@ -94,6 +126,7 @@ static void draw_frame() {
     draw_fixed(330, 200);
     draw_markup(330, 280);
     draw_passes(560, 190);
+    draw_label_3d(-1.9f, -1.2f);
     label(16, graphics.height - 22.0f, "Escape quits");
 }
 
