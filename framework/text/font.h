@@ -47,6 +47,7 @@ void font_set_name(Font* f, const char* name);
 void font_refresh_metrics(Font* f);
 Font* font_duplicate(Font* f);
 void font_select(Font* f);
+// Deleting a base that other registered fonts still use deletes them with it.
 void font_delete(Font* f);
 void font_delete_family(Font* f);
 // Deletes every registered font whose style.base is b (b itself only when it
