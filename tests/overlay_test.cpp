@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+static const double PI = 3.14159265358979323846;
+
 #include "app/overlay.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
@@ -17,9 +19,9 @@ namespace {
 // Phase advance per cell, degrees, of a particle tracked through the map from
 // just beside the stable fixed point: half the sign changes of its offset.
 double tracked_tune_degrees(double d, double phase) {
-    double sp = M_PI / 2 + phase;
+    double sp = PI / 2 + phase;
     double ssp = sin(sp);
-    double x0 = M_PI - sp;  // sin x0 = sin sp, cos x0 < 0
+    double x0 = PI - sp;  // sin x0 = sin sp, cos x0 < 0
     double x = x0 + 1e-4, xp = 0;
     const int cells = 20000;
     int changes = 0;
@@ -48,10 +50,10 @@ TEST(SynchrotronTune, MatchesATrackedParticle) {
 TEST(SynchrotronTune, KnownValuesAndLimits) {
     EXPECT_EQ(synchrotron_tune_degrees(0, -0.5235987755982988), 0.0);  // before the mouse moves
     // A synchronous phase of 0 (phase -90 degrees) gives acos(1 - d^2 / 2).
-    EXPECT_NEAR(synchrotron_tune_degrees(1, -M_PI / 2), acos(0.5) * 57.29577951308232, 1e-9);
-    EXPECT_NEAR(synchrotron_tune_degrees(1, -M_PI / 2), 60.0, 1e-9);
+    EXPECT_NEAR(synchrotron_tune_degrees(1, -PI / 2), acos(0.5) * 57.29577951308232, 1e-9);
+    EXPECT_NEAR(synchrotron_tune_degrees(1, -PI / 2), 60.0, 1e-9);
     // Past the stability limit d^2 cos(sp) > 4 there is no tune.
-    EXPECT_TRUE(std::isnan(synchrotron_tune_degrees(3, -M_PI / 2)));
+    EXPECT_TRUE(std::isnan(synchrotron_tune_degrees(3, -PI / 2)));
     EXPECT_TRUE(std::isnan(synchrotron_tune_degrees(2.9, -0.5235987755982988)));
     EXPECT_FALSE(std::isnan(synchrotron_tune_degrees(2.7, -0.5235987755982988)));
     char text[64];
