@@ -52,6 +52,9 @@ def main():
     cmd = (["wine", os.path.abspath(exe)] if exe.endswith(".exe") else [os.path.abspath(exe)])
     display = x.XOpenDisplay(None)
     root = x.XDefaultRootWindow(display)
+    # The pointer at the left edge: d = 0 for the first frame on both platforms
+    # (a Windows window that appears under the pointer is told where it is).
+    subprocess.run(["xdotool", "mousemove", "0", "0"])
     times = []
     for _ in range(runs):
         folder = tempfile.mkdtemp()
