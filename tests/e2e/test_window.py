@@ -1,6 +1,7 @@
 """Real windows, real input and real fatal errors, through tests/programs/window_probe."""
 import os
 import re
+import subprocess
 import time
 import unittest
 
@@ -36,6 +37,15 @@ class WindowTest(unittest.TestCase):
         self.assertEqual(r["r"], 1)
         s = self.probe.pump_until(lambda s: (s["w"], s["h"]) == (864, 648))
         self.assertEqual((s["w"], s["h"]), (864, 648))
+
+    def test_explicit_full_screen_size_keeps_an_unavailable_mode(self):
+        r = self.open(0, 800, 600)
+        self.assertEqual((r["r"], r["w"], r["h"]), (1, 800, 600))
+        s = self.probe.state()
+        self.assertEqual((s["w"], s["h"]), (800, 600))
+        # This display offers no 800 x 600 mode: the screen is left as it is.
+        out = subprocess.run(["xdpyinfo"], capture_output=True, text=True).stdout
+        self.assertIn("dimensions:    1920x1080 pixels", out)
 
     def test_zero_and_negative_sizes_create_nothing(self):
         self.probe = Probe(self.dir)
