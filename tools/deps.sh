@@ -3,7 +3,7 @@
 # there already. Needs root (or sudo) on a machine without them.
 set -eu
 packages="build-essential cmake g++ libgtest-dev googletest libbenchmark-dev libx11-dev libxrandr-dev
-  libgl-dev libgl1-mesa-dri libglx-mesa0 mesa-utils xvfb xdotool x11-utils x11-xserver-utils imagemagick
+  libgl-dev libgl1-mesa-dri libglx-mesa0 mesa-utils xvfb xfonts-base xauth xdotool x11-utils x11-xserver-utils imagemagick
   mingw-w64 wine wine64 python3 python3-numpy python3-pil fonts-dejavu-core libfreetype-dev clang
   libclang-rt-14-dev"
 missing=""
@@ -16,5 +16,5 @@ if [ -n "$missing" ]; then
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $sudo_cmd apt-get update -q
-  $sudo_cmd apt-get install -y -q --no-install-recommends $missing
+  $sudo_cmd apt-get install -y -q $missing
 fi
