@@ -12,26 +12,13 @@
 #include "framework/draw/solids.h"
 #include "framework/draw/texture.h"
 #include "framework/platform/entry.h"
+#include "examples/example_args.h"
 #include "framework/platform/gl.h"
 #include "framework/window/clock.h"
 #include "framework/window/graphics.h"
 #include "framework/window/screenshot.h"
 
 static const double pi = 3.141592653589793;
-
-// The word after "--save" on the command line, quotes removed; false if none.
-static bool save_path(const char* line, char* out, size_t size) {
-    const char* p = line ? strstr(line, "--save") : nullptr;
-    if (!p || size == 0) return false;
-    p += 6;
-    while (*p == ' ' || *p == '\t') p++;
-    char end = ' ';
-    if (*p == '"') end = *p++;
-    size_t n = 0;
-    while (*p && *p != end && *p != '\t' && n + 1 < size) out[n++] = *p++;
-    out[n] = 0;
-    return n > 0;
-}
 
 static bool has_flag(const char* line, const char* flag) { return line && strstr(line, flag); }
 

@@ -6,6 +6,7 @@
 
 #include "framework/draw/draw2d.h"
 #include "framework/platform/entry.h"
+#include "examples/example_args.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "framework/text/markup.h"
@@ -13,20 +14,6 @@
 #include "framework/text/text.h"
 #include "framework/window/graphics.h"
 #include "framework/window/screenshot.h"
-
-// The word after "--save" on the command line, quotes removed; false if none.
-static bool save_path(const char* line, char* out, size_t size) {
-    const char* p = line ? strstr(line, "--save") : nullptr;
-    if (!p || size == 0) return false;
-    p += 6;
-    while (*p == ' ' || *p == '\t') p++;
-    char end = ' ';
-    if (*p == '"') end = *p++;
-    size_t n = 0;
-    while (*p && *p != end && (end == '"' || *p != '\t') && n + 1 < size) out[n++] = *p++;
-    out[n] = 0;
-    return n > 0;
-}
 
 static void label(float x, float y, const char* text) { draw_text_once(x, y, 0, 0, text, 0x8080A0); }
 
