@@ -22,6 +22,24 @@ WINE = RUNNER == "wine"
 # Wine needs far longer to start a process and show a window.
 SLOW = 4.0 if WINE else 1.0
 
+# The virtual screen every suite runs on (tools/with-xvfb.sh).
+SCREEN_W, SCREEN_H = 1920, 1080
+# The overlay's text lines sit in the top rows; maps are compared below them.
+OVERLAY_ROWS = 64
+DEG = 0.017453292519943295  # degrees to radians, as the viewer converts
+
+
+def d_for_pointer(x, width=SCREEN_W):
+    """The step the viewer takes from the pointer's x."""
+    return (1.0 / width) * (x * 5)
+
+
+def view_to_st(x0, x1, p0, p1):
+    """Texture-coordinate ranges of a view window: s = x / 2pi, t = (xp + 3) / 6."""
+    two_pi = 2 * np.pi
+    return (x0 / two_pi, x1 / two_pi), ((p0 + 3) / 6, (p1 + 3) / 6)
+
+
 
 def program(name):
     path = os.path.join(BIN_DIR, name + (".exe" if WINE else ""))
@@ -166,3 +184,124 @@ class Probe:
                 s.close()
             except Exception:
                 pass
+
+
+def map_passes(d, phase, maxit, w=SCREEN_W, h=SCREEN_H, s_range=(0.0, 1.0), t_range=(0.0, 1.0)):
+    """Passes per pixel, computed in 32-bit float as the fragment program does, for
+    a quad whose texture coordinates run over s_range across and t_range down."""
+    f = np.float32
+    s0, s1 = (f(v) for v in s_range)
+    t0, t1 = (f(v) for v in t_range)
+    s = s0 + (s1 - s0) * (np.arange(w, dtype=f) + f(0.5)) / f(w)
+    t = t0 + (t1 - t0) * (np.arange(h, dtype=f) + f(0.5)) / f(h)
+    pi = f(3.14159265358979323846264)
+    x = np.broadcast_to(s * pi * f(2), (h, w)).copy()
+    xp = np.broadcast_to((t * f(6) - f(3))[:, None], (h, w)).copy()
+    d = f(d)
+    ssp = np.sin(f(0.5) * pi + f(phase), dtype=f)
+    i = np.zeros((h, w), dtype=f)
+    active = np.ones((h, w), dtype=bool)
+    two_pi = pi * f(2)
+    n = 0
+    while True:
+        active &= (i <= f(maxit)) & (x >= 0) & (x <= two_pi)
+        if not active.any() or n > 100000:
+            break
+        xp = np.where(active, xp + d * (np.sin(x, dtype=f) - ssp), xp)
+        x = np.where(active, x + d * xp, x)
+        i = np.where(active, i + f(1), i)
+        n += 1
+    return i
+
+
+def map_colours(i, maxit):
+    f = np.float32
+    r = np.clip(f(0.01) * i, 0, 1)
+    g = np.clip(np.minimum(f(1), f(0.1) * i) - f(0.0001) * i, 0, 1)
+    b = np.clip(f(0.5) * i, 0, 1)
+    rgb = np.rint(np.stack([r, g, b], axis=-1) * 255).astype(np.int16)
+    rgb[i > f(maxit)] = 0
+    return rgb
+
+
+def agreement(picture, expected, skip_rows=OVERLAY_ROWS):
+    """Share of pixels within 2 levels of the reference, below the overlay's rows."""
+    close = np.all(np.abs(picture.astype(np.int16) - expected) <= 2, axis=-1)
+    return close[skip_rows:].mean()
+
+
+def render_text(text):
+    """The text as the framework draws it with the embedded font, white on black (16 x 1200)."""
+    with Workdir() as folder:
+        path = os.path.join(folder, "text.ppm")
+        r = subprocess.run(command("text_probe"), input="%s\n%s\n" % (path, text), capture_output=True, text=True,
+                           timeout=60 * SLOW, cwd=folder)
+        if r.returncode != 0:
+            raise AssertionError("text_probe failed: %s" % r.stderr)
+        return np.asarray(Image.open(path).convert("L"))
+
+
+def tune_text(d, phase):
+    sp = np.pi / 2 + phase
+    with np.errstate(invalid="ignore"):
+        tune = np.arccos(1 - d * d * np.cos(sp) * 0.5) * 57.29577951308232
+    return "Synchrotron tune per cell = %s degrees" % ("%g" % tune if np.isfinite(tune) else "-nan")
+
+
+class Viewer:
+    """The viewer running in a folder of its own."""
+
+    def __init__(self, folder, config=None, env=None):
+        if config is not None:
+            with open(os.path.join(folder, "config.txt"), "w") as f:
+                f.write(config)
+        e = dict(os.environ)
+        if env:
+            e.update(env)
+        self.proc = subprocess.Popen(command("tessaline"), cwd=folder, env=e, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.PIPE)
+        self.folder = folder
+
+    def wait_window(self):
+        if find_window("Tessaline", 30) is None:
+            raise AssertionError("the viewer's window did not appear")
+        time.sleep(1.0 * SLOW)
+
+    def wait(self, timeout):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.proc.stderr.close()
+
+
+class E2ETest(unittest.TestCase):
+    """A test in a fresh working folder; processes it registers with track() are
+    ended afterwards, and keys and buttons a failed test may have left held are
+    released."""
+
+    RELEASE_KEYS = ("alt", "Tab", "shift", "q", "Escape")
+
+    def setUp(self):
+        self.work = Workdir()
+        self.dir = self.work.__enter__()
+        self.tracked = []
+
+    def track(self, thing):
+        """thing has stop() or kill(); returns it."""
+        self.tracked.append(thing)
+        return thing
+
+    def tearDown(self):
+        for thing in reversed(self.tracked):
+            (getattr(thing, "stop", None) or thing.kill)()
+        for key in self.RELEASE_KEYS:
+            xdotool("keyup", key, check=False)
+        for button in (1, 3):
+            xdotool("mouseup", button, check=False)
+        self.work.__exit__(None, None, None)

@@ -6,24 +6,14 @@ import unittest
 
 import numpy as np
 
-from harness import SLOW, WINE, Workdir, close_window, grab_screen, xdotool
-from test_viewer import Viewer, agreement, map_colours, map_passes
+from harness import (DEG, SLOW, WINE, E2ETest, Viewer, agreement, close_window, d_for_pointer, grab_screen,
+                     map_colours, map_passes, xdotool)
 
 EOL = b"\r\n" if WINE else b"\n"
 DEFAULT_LINES = [b"Accelerating phase (degrees): -30", b"Max cells to track: 100"]
 
 
-class ConfigTest(unittest.TestCase):
-    def setUp(self):
-        self.work = Workdir()
-        self.dir = self.work.__enter__()
-        self.viewer = None
-
-    def tearDown(self):
-        if self.viewer:
-            self.viewer.stop()
-        self.work.__exit__(None, None, None)
-
+class ConfigTest(E2ETest):
     def config_bytes(self):
         with open(os.path.join(self.dir, "config.txt"), "rb") as f:
             return f.read()
@@ -31,7 +21,7 @@ class ConfigTest(unittest.TestCase):
     def run_viewer(self, config=None, pointer_x=None):
         if pointer_x is not None:
             xdotool("mousemove", pointer_x + 1, 300)
-        self.viewer = Viewer(self.dir, config)
+        self.viewer = self.track(Viewer(self.dir, config))
         self.viewer.wait_window()
         if pointer_x is not None:
             xdotool("mousemove", pointer_x, 300)
@@ -41,12 +31,13 @@ class ConfigTest(unittest.TestCase):
         close_window("Tessaline")
         self.assertEqual(self.viewer.wait(10 * SLOW), 0)
         self.viewer.stop()
+        self.tracked.remove(self.viewer)
         self.viewer = None
 
     def picture_for(self, pointer_x, phase_degrees, maxit, timeout=20.0):
         """Waits until the screen shows the map for these settings; returns the share that agrees."""
-        d = (1.0 / 1920) * (pointer_x * 5)
-        expected = map_colours(map_passes(d, np.float32(phase_degrees * 0.017453292519943295), maxit), maxit)
+        d = d_for_pointer(pointer_x)
+        expected = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit), maxit)
         end = time.time() + timeout * SLOW
         while True:
             share = agreement(grab_screen(), expected)
@@ -68,7 +59,7 @@ class ConfigTest(unittest.TestCase):
         self.run_viewer("Max cells: 3\nAccelerating phase (degrees):45\nno separator here\n", pointer_x=x)
         self.assertGreaterEqual(self.picture_for(x, 45, 3), 0.99)
         # The settings really took: the default map is not what is shown.
-        default = map_colours(map_passes(1.0, np.float32(-30 * 0.017453292519943295), 100), 100)
+        default = map_colours(map_passes(1.0, np.float32(-30 * DEG), 100), 100)
         self.assertLess(agreement(grab_screen(), default), 0.9)
         self.end_viewer()
         self.assertEqual(self.config_bytes(),

@@ -1,130 +1,23 @@
 """The viewer itself: its picture against a CPU reference of the map, and the
 ways it ends, with the real pointer and keyboard."""
 import os
-import subprocess
 import time
 import unittest
 
 import numpy as np
-from PIL import Image
 
-from harness import (SLOW, WINE, Workdir, close_window, command, dismiss_message_box, find_window, grab_screen,
-                     hold_key, xdotool)
-
-W, H = 1920, 1080
-# The overlay's text lines sit in the top rows; the map is compared below them.
-OVERLAY_ROWS = 64
+from harness import (DEG, OVERLAY_ROWS, SCREEN_H as H, SCREEN_W as W, SLOW, WINE, E2ETest, Viewer, agreement,
+                     close_window, d_for_pointer, dismiss_message_box, grab_screen, map_colours, map_passes,
+                     render_text, tune_text, xdotool)
 
 
-def map_passes(d, phase, maxit, w=W, h=H):
-    """Passes per pixel, computed in 32-bit float as the fragment program does."""
-    f = np.float32
-    s = (np.arange(w, dtype=f) + f(0.5)) / f(w)
-    t = (np.arange(h, dtype=f) + f(0.5)) / f(h)
-    pi = f(3.14159265358979323846264)
-    x = np.broadcast_to(s * pi * f(2), (h, w)).copy()
-    xp = np.broadcast_to((t * f(6) - f(3))[:, None], (h, w)).copy()
-    d = f(d)
-    ssp = np.sin(f(0.5) * pi + f(phase), dtype=f)
-    i = np.zeros((h, w), dtype=f)
-    active = np.ones((h, w), dtype=bool)
-    two_pi = pi * f(2)
-    n = 0
-    while True:
-        active &= (i <= f(maxit)) & (x >= 0) & (x <= two_pi)
-        if not active.any() or n > 100000:
-            break
-        xp = np.where(active, xp + d * (np.sin(x, dtype=f) - ssp), xp)
-        x = np.where(active, x + d * xp, x)
-        i = np.where(active, i + f(1), i)
-        n += 1
-    return i
-
-
-def map_colours(i, maxit):
-    f = np.float32
-    r = np.clip(f(0.01) * i, 0, 1)
-    g = np.clip(np.minimum(f(1), f(0.1) * i) - f(0.0001) * i, 0, 1)
-    b = np.clip(f(0.5) * i, 0, 1)
-    rgb = np.rint(np.stack([r, g, b], axis=-1) * 255).astype(np.int16)
-    rgb[i > f(maxit)] = 0
-    return rgb
-
-
-def agreement(picture, expected):
-    close = np.all(np.abs(picture.astype(np.int16) - expected) <= 2, axis=-1)
-    return close[OVERLAY_ROWS:].mean()
-
-
-def render_text(text):
-    """The text as the framework draws it with the embedded font, white on black (16 x 1200)."""
-    with Workdir() as folder:
-        path = os.path.join(folder, "text.ppm")
-        r = subprocess.run(command("text_probe"), input="%s\n%s\n" % (path, text), capture_output=True, text=True,
-                           timeout=60 * SLOW, cwd=folder)
-        if r.returncode != 0:
-            raise AssertionError("text_probe failed: %s" % r.stderr)
-        return np.asarray(Image.open(path).convert("L"))
-
-
-def tune_text(d, phase):
-    sp = np.pi / 2 + phase
-    with np.errstate(invalid="ignore"):
-        tune = np.arccos(1 - d * d * np.cos(sp) * 0.5) * 57.29577951308232
-    return "Synchrotron tune per cell = %s degrees" % ("%g" % tune if np.isfinite(tune) else "-nan")
-
-
-class Viewer:
-    """The viewer running in a folder of its own."""
-
-    def __init__(self, folder, config=None, env=None):
-        if config is not None:
-            with open(os.path.join(folder, "config.txt"), "w") as f:
-                f.write(config)
-        e = dict(os.environ)
-        if env:
-            e.update(env)
-        self.proc = subprocess.Popen(command("tessaline"), cwd=folder, env=e, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.PIPE)
-        self.folder = folder
-
-    def wait_window(self):
-        if find_window("Tessaline", 30) is None:
-            raise AssertionError("the viewer's window did not appear")
-        time.sleep(1.0 * SLOW)
-
-    def wait(self, timeout):
-        try:
-            return self.proc.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return None
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-        self.proc.stderr.close()
-
-
-class ViewerTest(unittest.TestCase):
-    def setUp(self):
-        self.work = Workdir()
-        self.dir = self.work.__enter__()
-        self.viewer = None
-
-    def tearDown(self):
-        if self.viewer:
-            self.viewer.stop()
-        for key in ("alt", "Tab", "q", "Escape"):
-            xdotool("keyup", key, check=False)
-        self.work.__exit__(None, None, None)
-
+class ViewerTest(E2ETest):
     def start(self, pointer_x=None, config=None, env=None):
         if pointer_x is not None:
             # Placed before the window exists, then nudged onto the final spot once
             # it does, so that the window gets a pointer message for that spot.
             xdotool("mousemove", pointer_x + 1, 300)
-        self.viewer = Viewer(self.dir, config, env)
+        self.viewer = self.track(Viewer(self.dir, config, env))
         self.viewer.wait_window()
         if pointer_x is not None:
             xdotool("mousemove", pointer_x, 300)
@@ -132,8 +25,8 @@ class ViewerTest(unittest.TestCase):
         return self.viewer
 
     def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, timeout=20.0):
-        d = (1.0 / W) * (pointer_x * 5)
-        expected = map_colours(map_passes(d, np.float32(phase_degrees * 0.017453292519943295), maxit), maxit)
+        d = d_for_pointer(pointer_x)
+        expected = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit), maxit)
         # A loaded machine renders slowly: look again until the frame for this d is up.
         end = time.time() + timeout * SLOW
         while True:
@@ -170,8 +63,8 @@ class ViewerTest(unittest.TestCase):
     def test_overlay_texts_stand_in_their_places(self):
         x = 700
         self.start(pointer_x=x)
-        d = (1.0 / W) * (x * 5)
-        phase = float(np.float32(-30 * 0.017453292519943295))
+        d = d_for_pointer(x)
+        phase = float(np.float32(-30 * DEG))
         picture = self.assert_map(x)
         background = map_colours(map_passes(d, phase, 100), 100)
         h = 13
@@ -231,7 +124,7 @@ class ViewerTest(unittest.TestCase):
         self.assertEqual(self.viewer.wait(10 * SLOW), 0)
 
     def test_old_driver_is_refused(self):
-        self.viewer = Viewer(self.dir, env={"MESA_GL_VERSION_OVERRIDE": "1.5"})
+        self.viewer = self.track(Viewer(self.dir, env={"MESA_GL_VERSION_OVERRIDE": "1.5"}))
         self.assertTrue(dismiss_message_box(), "no message box")
         self.assertEqual(self.viewer.wait(20 * SLOW), 1)
         with open(os.path.join(self.dir, "graphics_error.log")) as f:

@@ -5,25 +5,14 @@ import subprocess
 import time
 import unittest
 
-from harness import SLOW, WINE, Probe, Workdir, close_window, dismiss_message_box, hold_key, xdotool
+from harness import SLOW, WINE, E2ETest, Probe, close_window, dismiss_message_box, xdotool
 
 STAMP = re.compile(r"^\d{4}-[A-Z][a-z]{2}-\d{2} \d{2}:\d{2}:\d{2} ")
 
 
-class WindowTest(unittest.TestCase):
-    def setUp(self):
-        self.work = Workdir()
-        self.dir = self.work.__enter__()
-        self.probe = None
-
-    def tearDown(self):
-        if self.probe:
-            self.probe.kill()
-        xdotool("mouseup", 1, check=False)
-        self.work.__exit__(None, None, None)
-
+class WindowTest(E2ETest):
     def open(self, windowed, w=0, h=0, title="probe window", env=None):
-        self.probe = Probe(self.dir, env)
+        self.probe = self.track(Probe(self.dir, env))
         line = self.probe.ask("open %d %d %d %s" % (windowed, w, h, title), "opened", 30)
         return {k: int(v) for k, v in (p.split("=") for p in line.split()[1:])}
 
@@ -48,7 +37,7 @@ class WindowTest(unittest.TestCase):
         self.assertIn("dimensions:    1920x1080 pixels", out)
 
     def test_zero_and_negative_sizes_create_nothing(self):
-        self.probe = Probe(self.dir)
+        self.probe = self.track(Probe(self.dir))
         for args in ("0 5 0", "0 -7 -3", "1 100 0"):
             line = self.probe.ask("open %s t" % args, "opened")
             self.assertIn("r=0", line, args)
@@ -61,7 +50,7 @@ class WindowTest(unittest.TestCase):
 
     def test_unwritable_log_still_shows_the_box_and_exits(self):
         os.mkdir(os.path.join(self.dir, "graphics_error.log"))  # cannot be opened as a file
-        self.probe = Probe(self.dir)
+        self.probe = self.track(Probe(self.dir))
         self.probe.send("fatal No log for this one")
         self.assertTrue(dismiss_message_box(), "no message box")
         self.assertEqual(self.probe.wait(20), 1)
@@ -159,7 +148,7 @@ class WindowTest(unittest.TestCase):
         self.assertEqual((s["r"], s["quit"]), (1, 1))
 
     def test_log_error_appends_lines(self):
-        self.probe = Probe(self.dir)
+        self.probe = self.track(Probe(self.dir))
         path = os.path.join(self.dir, "graphics_error.log")
         with open(path, "w") as f:
             f.write("earlier line\n")
@@ -177,7 +166,7 @@ class WindowTest(unittest.TestCase):
             self.assertIn(b"first problem\r\n", data)
 
     def fatal(self, open_first):
-        self.probe = Probe(self.dir)
+        self.probe = self.track(Probe(self.dir))
         if open_first:
             self.probe.ask("open 0 0 0 fatal probe", "opened", 30)
         self.probe.send("fatal It all went wrong")
@@ -195,7 +184,7 @@ class WindowTest(unittest.TestCase):
         self.fatal(True)
 
     def test_old_driver_is_refused_with_its_version(self):
-        self.probe = Probe(self.dir, {"MESA_GL_VERSION_OVERRIDE": "1.5"})
+        self.probe = self.track(Probe(self.dir, {"MESA_GL_VERSION_OVERRIDE": "1.5"}))
         self.probe.ask("open 1 320 240 old driver", "opened", 30)
         self.assertEqual(self.probe.ask("shaders"), "shaders 0")
         self.probe.send("loadgl2")

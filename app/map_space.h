@@ -1,0 +1,12 @@
+// The phase-space window of the full map and how the pointer picks the step:
+// the one place for these numbers, shared by the view, the physics and the
+// tests. The fragment program itself keeps its own literals (x = 2 pi s,
+// xp = 6 t - 3), which these describe.
+#pragma once
+
+const double map_two_pi = 6.283185307179586;
+const double map_x_min = 0;              // phase at the left edge
+const double map_x_max = map_two_pi;     // phase at the right edge
+const double map_xp_top = -3;            // momentum deviation at the top edge
+const double map_xp_bottom = 3;          // momentum deviation at the bottom edge
+const double map_d_across = 5;           // the window's full width in steps d
