@@ -36,3 +36,7 @@ std::vector<uint32_t> map_picture(int w, int h, float d, float phase, float maxi
             out[(size_t)y * w + x] = map_colour(map_passes((x + 0.5f) / w, (y + 0.5f) / h, d, phase, maxit), maxit);
     return out;
 }
+
+double map_energy(double x, double xp, double phase) {
+    return xp * xp / 2 + std::cos(x) + x * std::sin(1.5707963267948966 + phase);
+}

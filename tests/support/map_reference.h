@@ -11,3 +11,7 @@ int map_passes(float s, float t, float d, float phase, float maxit);
 uint32_t map_colour(int passes, float maxit);
 // Expected picture of a w x h window, rows top first, pixel centres sampled.
 std::vector<uint32_t> map_picture(int w, int h, float d, float phase, float maxit);
+
+// The map's continuum invariant H = xp^2/2 + cos x + x sin(sp), sp = pi/2 + phase,
+// in double: conserved by the flow the map approaches as d goes to 0.
+double map_energy(double x, double xp, double phase);

@@ -1,0 +1,51 @@
+// The stability map's physics without any GL: fixed points and their
+// stability, the bucket's separatrix, area and height in the continuum limit,
+// and one start point tracked in float exactly as the fragment program does.
+// Coordinates are the map's: x the phase (0 to 2 pi), xp the momentum
+// deviation; phases in radians, sp = pi/2 + phase the synchronous phase.
+//
+// The map sees the phase only through sin(sp): phases p and -p draw the same
+// picture. Continuum limit (small d): H = xp^2/2 + cos x + x sin(sp) is
+// conserved and the separatrix is its level through the unstable fixed point.
+#pragma once
+
+// The fixed points at xp = 0 (sin x = sin sp), both in [0, 2 pi]. Where
+// sin sp = +-1 they merge into one point and there is no bucket; a phase that
+// is not a number gives positions that are not numbers.
+struct FixedPoints {
+    double x_stable;       // the bucket's centre: cos x < 0
+    double x_unstable;     // the separatrix's corner: cos x > 0; on the bucket's side of 2 pi
+    bool discrete_stable;  // the map at step d keeps points near x_stable: 0 < d^2 |cos sp| < 4
+};
+
+FixedPoints fixed_points(double phase, double d);
+// Whether the map at step d has a bucket at all (linear stability of its centre).
+bool bucket_exists(double d, double phase);
+
+// Area of the continuum bucket (independent of d); 0 where there is none.
+double continuum_bucket_area(double phase);
+// Half the bucket's height, reached above and below the stable point; 0 where there is none.
+double continuum_half_height(double phase);
+// The separatrix's extent along x: the unstable point and the far turning
+// point, left one first. False (and nothing written) where there is no bucket.
+bool separatrix_span(double phase, double* x_left, double* x_right);
+// The separatrix's |xp| at x: 1 with *xp set inside the span (the curve is
+// +-*xp there), 0 outside it or where there is no bucket.
+int separatrix_xp(double phase, double x, double* xp);
+
+// Tracks one start point through the cells in float with the program's order
+// of operations and returns the passes made: above maxit means it survived,
+// so the pixel is black. With points, keeps (x, xp) pairs, the start first and
+// then one per pass, at most max_points pairs (2 * max_points floats); the
+// number kept is min(passes + 1, max_points). A particle still inside when the
+// float counter stops counting (2^24 passes, only with a larger maxit; the
+// program would then never end) returns INT_MAX.
+int track_start(float x, float xp, float d, float phase, float maxit, float* points, int max_points);
+
+// Bucket area measured as the program draws it: survivors among the pixel
+// centres of a w x h map over the full view, times the area of one pixel.
+double measured_bucket_area(float d, float phase, float maxit, int w, int h);
+// The same count on a rendered map read back: black pixels (red, green and
+// blue all 0, alpha ignored) of w x h RGBA bytes, rows stride bytes apart.
+// 0 for a null buffer, an empty size or a stride shorter than a row.
+double bucket_area_from_rgba(const unsigned char* rgba, int w, int h, int stride);
