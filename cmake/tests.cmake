@@ -18,11 +18,19 @@ add_library(tess_test_support STATIC ${TESS_TEST_SUPPORT})
 target_link_libraries(tess_test_support PUBLIC tessaline_app tessaline_fw ${TESS_GTEST})
 target_include_directories(tess_test_support PUBLIC ${PROJECT_SOURCE_DIR})
 
+# Tests of the bottom layer link it alone: a call from util or config into the
+# window, GL or X11 fails their link.
+set(TESS_CORE_TESTS core_test grow_array_test utils_test config_test)
+
 file(GLOB TESS_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/*_test.cpp)
 foreach(src ${TESS_TESTS})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src})
-  target_link_libraries(${name} PRIVATE tess_test_support)
+  if(name IN_LIST TESS_CORE_TESTS)
+    target_link_libraries(${name} PRIVATE tessaline_core ${TESS_GTEST})
+  else()
+    target_link_libraries(${name} PRIVATE tess_test_support)
+  endif()
   target_compile_options(${name} PRIVATE ${TESS_WARNINGS})
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every flavour (Linux, Linux with
 # AddressSanitizer + UndefinedBehaviorSanitizer, Windows with MinGW-w64) and
-# runs every test: the Linux ones natively, the Windows ones under Wine, all on
-# a private Xvfb display. Ends with one line "N passed, N failed".
+# runs every test: the include-layer check, the Linux ones natively, the Windows
+# ones under Wine, all on a private Xvfb display. Ends with one line
+# "N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
 root=$(pwd)
 bash tools/deps.sh || exit 1
+
+# The include graph first: a bottom layer reaching up fails the run (counted below).
+echo "== include layers"
+export layers_failed=0
+bash tools/check-layers.sh || layers_failed=1
 
 for flavour in linux asan windows; do
   echo "== build $flavour"
@@ -21,7 +27,7 @@ export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 run_suites() {
-  local passed=0 failed=0
+  local passed=$((1 - layers_failed)) failed=$layers_failed
   for flavour in linux asan windows; do
     echo "== tests: $flavour"
     log=$(mktemp)

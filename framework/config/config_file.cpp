@@ -8,8 +8,9 @@
 #include <system_error>
 
 #include "framework/config/config.h"
+#include "framework/core/error.h"
+#include "framework/core/memory.h"
 #include "framework/util/utils.h"
-#include "framework/window/error_log.h"
 
 GrowArray config_make() { return array_make(sizeof(ConfigEntry)); }
 
@@ -19,15 +20,12 @@ GrowArray config_make() { return array_make(sizeof(ConfigEntry)); }
 char* read_text_line(FILE* f) {
     if (!f) return nullptr;
     size_t size = 64, n = 0;
-    char* line = (char*)malloc(size);
-    if (!line) fatal_error("Out of memory");
+    char* line = (char*)heap_alloc(size);
     int c;
     while ((c = getc(f)) != EOF && c != 0 && c != '\n' && c != '\r') {
         if (n + 1 == size) {
             if (size > SIZE_MAX / 2) fatal_error("Out of memory");
-            char* bigger = (char*)realloc(line, size * 2);
-            if (!bigger) fatal_error("Out of memory");
-            line = bigger;
+            line = (char*)heap_resize(line, size * 2);
             size *= 2;
         }
         line[n++] = (char)c;
@@ -46,15 +44,6 @@ char* read_text_line(FILE* f) {
 
 // Whitespace of the file format: bytes 0x80 and above never count, whatever the locale.
 static bool blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-static char* copy_range(const char* from, const char* to) {
-    size_t n = (size_t)(to - from);
-    char* s = (char*)malloc(n + 1);
-    if (!s) fatal_error("Out of memory");
-    memcpy(s, from, n);
-    s[n] = 0;
-    return s;
-}
 
 static void append_entry(GrowArray* list, char* key, char* value) {
     ConfigEntry e = {key, value};
@@ -78,7 +67,7 @@ GrowArray read_config(const char* name, char separator) {
             const char* ve = vs + strlen(vs);
             while (vs < ve && blank(*vs)) vs++;
             while (ve > vs && blank(ve[-1])) ve--;
-            append_entry(&list, copy_range(ks, ke), copy_range(vs, ve));
+            append_entry(&list, heap_copy_n(ks, (size_t)(ke - ks)), heap_copy_n(vs, (size_t)(ve - vs)));
         }
         free(line);
     }

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "framework/config/config.h"
+#include "framework/core/memory.h"
 #include "framework/util/utils.h"
-#include "framework/window/error_log.h"
 
 static ConfigEntry* entries(GrowArray list) { return (ConfigEntry*)list.data; }
 
@@ -172,8 +172,7 @@ int config_replace(GrowArray* list, const char* key, const char* value) {
 void append_text(char** text, const char* suffix) {
     const char* old = *text ? *text : "";
     size_t a = strlen(old), b = strlen(suffix);
-    char* joined = (char*)malloc(a + b + 1);
-    if (!joined) fatal_error("Out of memory");
+    char* joined = (char*)heap_alloc(a + b + 1);
     memcpy(joined, old, a);
     memcpy(joined + a, suffix, b + 1);
     free(*text);

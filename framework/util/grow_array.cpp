@@ -1,12 +1,13 @@
-// GrowArray: growth and shrink by the fill rule, the alias, the full and small
-// file forms and the numeric helpers kept with them. Blocks come from malloc;
-// an impossible size (beyond 32-bit counts or the heap) is a fatal error.
+// GrowArray: growth and shrink by the fill rule, the alias and the element
+// operations (the file forms are in grow_array_file.cpp). Blocks come from
+// the core's checked heap; a size beyond 32-bit counts is a fatal error.
 #include "framework/util/grow_array.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/window/error_log.h"
+#include "framework/core/error.h"
+#include "framework/core/memory.h"
 
 uint32_t array_default_min_capacity = 1;
 
@@ -14,30 +15,23 @@ uint32_t array_default_min_capacity = 1;
 // data and a failed read (null data) cannot be mistaken for an empty array.
 static size_t block_bytes(uint64_t slots, int32_t element_size) {
     uint64_t size = element_size > 0 ? (uint64_t)element_size : 0;
-    if (slots != 0 && size > UINT64_MAX / slots) fatal_error("GrowArray: out of memory");
+    if (slots != 0 && size > UINT64_MAX / slots) fatal_error("Out of memory");
     uint64_t bytes = slots * size;
-    if (bytes > (uint64_t)SIZE_MAX) fatal_error("GrowArray: out of memory");
+    if (bytes > (uint64_t)SIZE_MAX) fatal_error("Out of memory");
     return bytes ? (size_t)bytes : 1;
 }
 
-static void* take_block(uint64_t slots, int32_t element_size) {
-    void* p = malloc(block_bytes(slots, element_size));
-    if (!p) fatal_error("GrowArray: out of memory");
-    return p;
-}
+static void* take_block(uint64_t slots, int32_t element_size) { return heap_alloc(block_bytes(slots, element_size)); }
 
 static size_t slot_bytes(const GrowArray* a, uint64_t slots) {
     return a->element_size > 0 ? (size_t)(slots * (uint64_t)a->element_size) : 0;
 }
 
-static double growth_factor(float growth) { return 1.0 / (0.005 * growth + 0.5); }
-
 // Moves the live elements to a block of new_capacity (>= count) slots and
 // tells the alias. realloc is the "new block, copy, release" of the fill rule,
 // but can often extend in place or remap pages instead of copying.
 static void reallocate(GrowArray* a, uint32_t new_capacity) {
-    void* block = realloc(a->data, block_bytes(new_capacity, a->element_size));
-    if (!block) fatal_error("GrowArray: out of memory");
+    void* block = heap_resize(a->data, block_bytes(new_capacity, a->element_size));
     a->data = block;
     a->capacity = new_capacity;
     if (a->alias) *a->alias = block;
@@ -199,17 +193,3 @@ void array_delete(GrowArray* a) {
     array_free(*a);
     free(a);
 }
-
-uint32_t next_power_of_two(uint32_t v) {
-    if ((v & (v - 1)) == 0) return v;  // 0 and powers of two
-    v |= v >> 1;
-    v |= v >> 2;
-    v |= v >> 4;
-    v |= v >> 8;
-    v |= v >> 16;
-    return v + 1;  // wraps to 0 above 2^31
-}
-
-uint32_t max_unsigned(uint32_t a, uint32_t b) { return a > b ? a : b; }
-
-double square(double x) { return x * x; }

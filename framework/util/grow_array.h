@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "framework/core/numbers.h"  // next_power_of_two, max_unsigned, square
+
 struct GrowArray {
     void* data;        // capacity * element_size bytes
     void** alias;      // outside variable kept equal to data, or null
@@ -61,7 +63,3 @@ void array_write_small(GrowArray a, FILE* f);
 GrowArray array_read_small(FILE* f);
 int array_save_small(GrowArray a, const char* path);
 GrowArray array_load_small(const char* path);
-
-uint32_t next_power_of_two(uint32_t v);
-uint32_t max_unsigned(uint32_t a, uint32_t b);
-double square(double x);

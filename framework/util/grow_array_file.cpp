@@ -116,7 +116,7 @@ GrowArray array_read(FILE* f) {
     memcpy(&growth, &growth_bits, 4);
     // Outside 0..100 the growth rule would not make room for appended elements.
     if (!(growth >= 0 && growth < 100)) return failed_array();
-    uint32_t capacity = read_capacity(count / (0.005 * growth + 0.5), count);
+    uint32_t capacity = read_capacity(count / growth_divisor(growth), count);
     return read_body(f, count, element_size, min_capacity, growth, capacity);
 }
 

@@ -7,7 +7,8 @@
 #include <cstring>
 
 #include "framework/util/utils.h"
-#include "framework/window/error_log.h"
+#include "framework/core/error.h"
+#include "framework/core/memory.h"
 
 static const size_t HEADER = 8;
 
@@ -23,8 +24,7 @@ static RealArray block_for(long long n) {
     if (n < 0) n = 0;
     if (n > INT_MAX || (unsigned long long)n > (SIZE_MAX - HEADER) / sizeof(double))
         fatal_error("Out of memory");
-    char* block = (char*)malloc(HEADER + (size_t)n * sizeof(double));
-    if (!block) fatal_error("Out of memory");
+    char* block = (char*)heap_alloc(HEADER + (size_t)n * sizeof(double));
     memset(block, 0, HEADER);
     int c = (int)n;
     memcpy(block, &c, sizeof c);

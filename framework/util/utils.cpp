@@ -1,37 +1,15 @@
-// Numbers, characters, heap strings, whole-file reading and string lists.
+// Characters, heap strings, whole-file reading and string lists.
 // Heap exhaustion is a fatal error, so callers never see a null list.
 #include "framework/util/utils.h"
 
 #include <cctype>
 #include <climits>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/window/error_log.h"
-
-double max_double(double a, double b) { return b >= a ? b : a; }
-int max_int(int a, int b) { return b < a ? a : b; }
-int min_int(int a, int b) { return a < b ? a : b; }
-double non_negative(double x) { return x >= 0 ? x : 0; }
-int non_negative_int(int a) { return a >= 0 ? a : 0; }
-
-// The runtime's rand() gives 15 bits on Windows and 31 on glibc; the formulas
-// below are built for 15.
-static double random_unit_times_32768() {
-    int r1 = rand() & 0x7FFF;
-    int r2 = rand() & 0x7FFF;
-    return r2 + r1 / 32768.0;
-}
-
-double random_real(double x) { return random_unit_times_32768() * x / 32768; }
-
-int random_index(int n) {
-    double v = floor(random_unit_times_32768() * n / 32768);
-    int i = v >= n ? n - 1 : (int)v;
-    return i < 0 ? 0 : i;
-}
+#include "framework/core/error.h"
+#include "framework/core/memory.h"
 
 int lower_ascii(char c) {
     unsigned d = (unsigned char)c - 65u;
@@ -47,17 +25,9 @@ int parse_int(const char* s) {
     return (int)v;
 }
 
-static char* heap_copy(const char* s, size_t n) {
-    char* p = (char*)malloc(n + 1);
-    if (!p) fatal_error("Out of memory");
-    memcpy(p, s, n);
-    p[n] = 0;
-    return p;
-}
-
 int copy_string(char** out, const char* s) {
     size_t n = strlen(s);
-    *out = heap_copy(s, n);
+    *out = heap_copy_n(s, n);
     return (int)n;
 }
 
@@ -79,8 +49,7 @@ void* read_whole_file(const char* path, int* length) {
     }
     void* block = nullptr;
     if (size > 0) {
-        block = malloc((size_t)size);
-        if (!block) fatal_error("Out of memory");
+        block = heap_alloc((size_t)size);
         if (fread(block, 1, (size_t)size, f) != (size_t)size) {
             free(block);
             fclose(f);
@@ -96,8 +65,7 @@ void* read_whole_file(const char* path, int* length) {
 
 static StringList list_new(size_t count) {
     if (count >= (size_t)INT_MAX) fatal_error("Out of memory");
-    char** block = (char**)malloc((count + 1) * sizeof(char*));
-    if (!block) fatal_error("Out of memory");
+    char** block = (char**)heap_alloc((count + 1) * sizeof(char*));
     int n = (int)count;
     memcpy(block, &n, sizeof n);
     return block + 1;
@@ -130,14 +98,14 @@ StringList split_string(const char* separator, const char* text) {
     const char* p = text;
     while (*p) {
         if (separator_at(p, separator, sep)) {
-            list[k++] = heap_copy(start, (size_t)(p - start));
+            list[k++] = heap_copy_n(start, (size_t)(p - start));
             p += sep;
             start = p;
         } else {
             p++;
         }
     }
-    list[k] = heap_copy(start, (size_t)(p - start));
+    list[k] = heap_copy_n(start, (size_t)(p - start));
     return list;
 }
 
@@ -159,10 +127,10 @@ StringList split_words(const char* text) {
     for (; *p; p++) {
         bool w = white(*p);
         if (!w && in_space) start = p;
-        if (w && !in_space) list[k++] = heap_copy(start, (size_t)(p - start));
+        if (w && !in_space) list[k++] = heap_copy_n(start, (size_t)(p - start));
         in_space = w;
     }
-    if (!in_space) list[k++] = heap_copy(start, (size_t)(p - start));
+    if (!in_space) list[k++] = heap_copy_n(start, (size_t)(p - start));
     return list;
 }
 

@@ -1,8 +1,11 @@
-// Small utilities: numeric clamps and choices, random numbers, heap string
-// copies, whole-file reading, counted string lists and counted arrays of
-// doubles with arithmetic, statistics and sorting. No state is kept.
+// Small utilities: characters, heap string copies, whole-file reading,
+// counted string lists and counted arrays of doubles with arithmetic,
+// statistics and sorting; the numeric helpers come from the core. No state.
 #pragma once
 #include <cstdint>
+
+// The numeric clamps and choices and the random numbers live in the core.
+#include "framework/core/numbers.h"
 
 // A list of heap strings: the value points at the first string pointer; the
 // block starts one pointer earlier with the count stored there as an int.
@@ -11,14 +14,6 @@ typedef char** StringList;
 // earlier with the count stored there as an int (the other 4 bytes unused).
 typedef double* RealArray;
 
-double max_double(double a, double b);  // b when b >= a, else a (so NaN in a wins)
-int max_int(int a, int b);
-int min_int(int a, int b);
-double non_negative(double x);  // NaN gives 0
-int non_negative_int(int a);
-// rand() drawn twice and kept to 15 bits each, whatever the runtime's RAND_MAX.
-double random_real(double x);  // [0, x) for positive x, 30 random bits
-int random_index(int n);       // 0 .. n-1; 0 when n <= 0
 int lower_ascii(char c);       // A-Z folded, everything else as a signed char
 int char_code(char c);         // 0 .. 255
 // atoi with a defined result everywhere: values beyond an int clamp to

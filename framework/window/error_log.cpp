@@ -1,42 +1,27 @@
-// Error log and fatal errors: one time-stamped line per error appended to
-// "graphics_error.log"; a fatal error also shows a box, puts the display back,
-// releases the contexts and ends the process with exit code 1.
+// The window layer's error hooks: the stamp from the platform's date and time
+// pictures, the platform's message box, and the release of the display mode
+// and contexts; and the time formatters.
 #include "framework/window/error_log.h"
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "framework/window/graphics.h"
 
 static const double NOW = -9e99;
 
-static void make_stamp() {
+static const char* window_stamp() {
     char date[100], time[100];
     plat_format_date(nullptr, graphics.date_format, date, sizeof date);
     plat_format_time(nullptr, graphics.time_format, time, sizeof time);
     snprintf(graphics.time_stamp, sizeof graphics.time_stamp, "%s %s", date, time);
+    return graphics.time_stamp;
 }
 
-void log_error(const char* text) {
-    FILE* f = fopen("graphics_error.log", "at");
-    if (!f) return;  // an unwritable log is skipped; the caller goes on
-    make_stamp();
-    fprintf(f, "%s %s\n", graphics.time_stamp, text ? text : "");
-    fclose(f);
-}
+static void window_show(const char* text, const char* caption) { plat_message_box(text, caption); }
 
-void fatal_error(const char* text) {
-    GraphicsState& g = graphics;
-    log_error(text);
-    plat_message_box(text ? text : "", "Oh sod it");
-    if (!g.windowed) plat_restore_display_mode();
-    plat_make_current(g.hdc, nullptr);
-    plat_delete_context(g.hglrc);
-    plat_release_dc(g.hwnd, g.hdc);
-    exit(1);  // flushes open files
-}
+void install_window_error_hooks() { error_hooks = {window_stamp, window_show, release_graphics_context}; }
 
 uint64_t time_to_filetime(double t) {
     double a = (t + 11644473600.0) * 10000000.0;  // seconds 1601..1970

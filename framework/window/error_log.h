@@ -1,12 +1,16 @@
-// The error log "graphics_error.log", fatal errors, and the time formatters
-// that share the log's date and time pictures (graphics.date_format, time_format).
+// The window's side of the error log "graphics_error.log" and fatal errors
+// (framework/core/error.h): the hooks that stamp lines with the platform's
+// date and time pictures (graphics.date_format, time_format, the stamp kept in
+// graphics.time_stamp), show the box and release the display and contexts;
+// and the time formatters that share those pictures.
 #pragma once
 #include <cstdint>
 
+#include "framework/core/error.h"
 #include "framework/platform/platform.h"
 
-[[noreturn]] void fatal_error(const char* text);
-void log_error(const char* text);
+// Points error_hooks at the window layer; done before main by graphics.cpp.
+void install_window_error_hooks();
 
 // Time values are seconds since 1970-01-01 UTC; -9e99 stands for now.
 uint64_t time_to_filetime(double t);  // 100-ns intervals since 1601-01-01

@@ -10,6 +10,11 @@
 
 GraphicsState graphics;
 
+// Every program on the window layer uses `graphics`, so this file and with it
+// the hooks are always linked in; they are in place before main, so that a
+// fatal error before the window exists still shows its box.
+[[maybe_unused]] static const bool error_hooks_installed = (install_window_error_hooks(), true);
+
 int open_graphics(int width, int height, const char* title) {
     GraphicsState& g = graphics;
     int wx, wy;
@@ -132,7 +137,8 @@ void set_perspective_43(float fov, float near_plane, float far_plane) {
     load_perspective(fov, near_plane, far_plane, true);
 }
 
-static void release_context() {
+// These run even when the handles were never made: empty handles do nothing.
+void release_graphics_context() {
     GraphicsState& g = graphics;
     if (!g.windowed) plat_restore_display_mode();
     plat_make_current(g.hdc, nullptr);
@@ -176,7 +182,7 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
     case MSG_CLOSE:
     case MSG_DESTROY:
         // The context goes now; the window stays until the process ends.
-        release_context();
+        release_graphics_context();
         g.hglrc = nullptr;  // WM_CLOSE may be followed by WM_DESTROY: release once
         g.hdc = nullptr;
         g.quit = 1;
@@ -187,7 +193,7 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
 }
 
 void close_graphics() {
-    release_context();
+    release_graphics_context();
     graphics.hglrc = nullptr;
     graphics.hdc = nullptr;
 }

@@ -3,8 +3,8 @@
 // thread that called open_graphics.
 #pragma once
 #include <cstdint>
+#include "framework/platform/gl2_functions.h"
 #include "framework/platform/platform.h"
-#include "framework/shader/gl2_functions.h"
 
 typedef int(APIENTRY* SwapIntervalFn)(int);
 
@@ -66,6 +66,9 @@ void resize_view(int width, int height);
 void set_perspective(float fov_degrees, float near_plane, float far_plane);
 void set_perspective_43(float fov_degrees, float near_plane, float far_plane);
 void close_graphics();
+// Display mode back (full screen only), context released and deleted, device
+// context released; shared by closing, the window's close message and fatal errors.
+void release_graphics_context();
 int next_typed_char();
 
 // Message pump and frame helpers.

@@ -1,5 +1,6 @@
-// The OpenGL 2.0 entry points the framework fetches at run time; the table
-// lives in GraphicsState. Call them through the macros of shader.h.
+// The table of OpenGL 2.0 entry points the framework fetches at run time, a
+// GL header of its own beside gl.h: the table lives in GraphicsState, the
+// shader layer fills it, and code calls them through the macros of shader.h.
 #pragma once
 #include "framework/platform/gl.h"
 
