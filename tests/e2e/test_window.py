@@ -4,8 +4,11 @@ import re
 import subprocess
 import time
 import unittest
+import xml.etree.ElementTree as ElementTree
 
-from harness import SLOW, WINE, E2ETest, Probe, close_window, dismiss_message_box, xdotool
+import pefile
+
+from harness import SLOW, WINE, E2ETest, Probe, close_window, dismiss_message_box, program, xdotool
 
 STAMP = re.compile(r"^\d{4}-[A-Z][a-z]{2}-\d{2} \d{2}:\d{2}:\d{2} ")
 
@@ -133,6 +136,20 @@ class WindowTest(E2ETest):
             self.assertFalse(now & 0x80, "the snapshot was refreshed while minimised")
         finally:
             xdotool("keyup", "b")
+
+    @unittest.skipUnless(WINE, "the manifest belongs to the Windows build")
+    def test_programs_carry_a_dpi_aware_manifest(self):
+        # Without it a scaled desktop hands a program a shrunken screen for full screen.
+        settings = "{http://schemas.microsoft.com/SMI/%s/WindowsSettings}%s"
+        for name in ("tessaline", "window_probe"):
+            pe = pefile.PE(program(name))
+            manifests = [entry for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if kind.id == 24  # RT_MANIFEST
+                         for entry in kind.directory.entries if entry.id == 1]
+            self.assertEqual(len(manifests), 1, name)
+            data = manifests[0].directory.entries[0].data.struct
+            root = ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size))
+            self.assertEqual(root.find(".//" + settings % ("2005", "dpiAware")).text, "true/pm", name)
+            self.assertIn("PerMonitorV2", root.find(".//" + settings % ("2016", "dpiAwareness")).text, name)
 
     def test_closing_the_window_sets_quit(self):
         self.open(1, 400, 300, "closing probe")
