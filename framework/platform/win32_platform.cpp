@@ -132,6 +132,8 @@ void plat_minimise(void* window) { CloseWindow((HWND)window); }
 
 void plat_keyboard_state(unsigned char keys[256]) { GetKeyboardState(keys); }
 
+void plat_sleep(unsigned milliseconds) { Sleep(milliseconds); }
+
 void plat_message_box(const char* text, const char* caption) {
     MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_SETFOREGROUND);
 }
