@@ -12,8 +12,8 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "framework/platform/platform.h"
 #include "framework/platform/x11_internal.h"
@@ -75,12 +75,13 @@ int plat_metric(int which) {
 namespace {
 
 // The mode to go back to. `changed` is the one field the signal thread and the
-// main thread both act on: whoever clears it puts the mode back.
+// main thread both act on: whoever clears it puts the mode back. Nothing here
+// has a destructor, so the signal thread can still read it while exit runs.
 struct SavedMode {
     std::atomic<bool> changed{false};
     SizeID size = 0;
     Rotation rotation = 0;
-    std::string display_name;
+    char display_name[256] = {};
 };
 SavedMode saved;
 int signal_pipe[2] = {-1, -1};
@@ -98,7 +99,7 @@ void set_size(Display* d, SizeID size, Rotation rotation) {
 // the process through exit) or in the middle of a request.
 void restore_over_new_connection() {
     if (!saved.changed.exchange(false)) return;
-    if (Display* d = XOpenDisplay(saved.display_name.c_str())) {
+    if (Display* d = XOpenDisplay(saved.display_name)) {
         set_size(d, saved.size, saved.rotation);
         XCloseDisplay(d);
     }
@@ -162,7 +163,7 @@ void plat_change_display_mode(int width, int height) {
         if (i != current && !saved.changed) {  // a second change keeps the first original
             saved.size = current;
             saved.rotation = rotation;
-            saved.display_name = DisplayString(d);
+            snprintf(saved.display_name, sizeof saved.display_name, "%s", DisplayString(d));
             guard_until_exit();
             if (XRRSetScreenConfig(d, conf, root, i, rotation, CurrentTime) == 0) saved.changed = true;
         } else if (i != current) {
