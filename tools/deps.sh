@@ -4,8 +4,8 @@
 set -eu
 packages="build-essential cmake g++ libgtest-dev googletest libbenchmark-dev libx11-dev libxrandr-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 mesa-utils xvfb xfonts-base xauth xdotool x11-utils x11-xserver-utils imagemagick
-  mingw-w64 wine wine64 python3 python3-numpy python3-pil fonts-dejavu-core libfreetype-dev clang
-  libclang-rt-14-dev"
+  mingw-w64 wine wine64 python3 python3-numpy python3-pil python3-pefile fonts-dejavu-core libfreetype-dev clang
+  libclang-rt-14-dev openbox xserver-xorg-core xserver-xorg-video-dummy"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

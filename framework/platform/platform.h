@@ -81,7 +81,7 @@ void plat_restore_display_mode();                  // ChangeDisplaySettingsA(non
 void plat_show_cursor(bool show);                  // ShowCursor
 MsgResult plat_default_window_proc(void* window, unsigned message, MsgWParam wparam, MsgLParam lparam);
 void plat_swap_buffers(void* dc);                  // SwapBuffers
-void* plat_gl_proc_address(const char* name);      // wglGetProcAddress; null if unknown
+void* plat_gl_proc_address(const char* name);      // wglGetProcAddress; null if unknown (also for 1, 2, 3, -1)
 // Swap control, with a current context. Win32: "WGL_EXT_swap_control" found as a
 // substring of GL_EXTENSIONS, and wglGetProcAddress("wglSwapIntervalEXT"). X11:
 // "GLX_EXT_swap_control" or "GLX_MESA_swap_control" in the GLX extension string,
@@ -95,8 +95,10 @@ int plat_get_dispatch_message();                   // GetMessageA, then Translat
 void plat_post_quit_message(int code);             // PostQuitMessage
 bool plat_is_iconic(void* window);                 // IsIconic
 void plat_set_topmost(void* window);               // SetWindowPos(HWND_TOPMOST, SWP_NOMOVE | SWP_NOSIZE)
-void plat_minimise(void* window);                  // CloseWindow: minimise, not destroy
-void plat_keyboard_state(unsigned char keys[256]); // GetKeyboardState, indexed by virtual-key code
+void plat_minimise(void* window);                  // CloseWindow: minimise, not destroy; restorable
+void plat_keyboard_state(unsigned char keys[256]); // GetKeyboardState, indexed by virtual-key code:
+                                                   // this program's keys, none held while it has no focus
+void plat_sleep(unsigned milliseconds);            // Sleep
 
 // --- message box, clock, calendar, process -----------------------------------
 void plat_message_box(const char* text, const char* caption);  // modal error box; returns when dismissed
