@@ -17,6 +17,7 @@
 #include "app/headless.h"
 #include "app/overlay.h"
 #include "app/stability_shader.h"
+#include "app/viewer.h"
 #include "framework/platform/gl.h"
 #include "framework/shader/shader.h"
 #include "framework/window/caps.h"
@@ -126,21 +127,7 @@ TEST(OffscreenContexts, TwoInTurnBothDrawTheMap) {
         OffscreenTarget t;
         ASSERT_TRUE(offscreen_open(&t, w, h, message, sizeof message)) << message;
         GLuint program = build_fragment_program(stability_fragment_source, nullptr, nullptr);
-        glUseProgram(program);
-        glUniform1f(glGetUniformLocation(program, "d"), 1.5f);
-        glUniform1f(glGetUniformLocation(program, "phase"), DEFAULT_PHASE);
-        glUniform1f(glGetUniformLocation(program, "maxit"), 100.0f);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex2i(0, 0);
-        glTexCoord2f(1, 0);
-        glVertex2i(w, 0);
-        glTexCoord2f(1, 1);
-        glVertex2i(w, h);
-        glTexCoord2f(0, 1);
-        glVertex2i(0, h);
-        glEnd();
-        glUseProgram(0);
+        draw_stability_map(program, 1.5, DEFAULT_PHASE, 100);
         EXPECT_GE(agreement(test_read_pixels(0, 0, w, h), map_picture(w, h, 1.5f, DEFAULT_PHASE, 100)), 0.99);
         offscreen_close(&t);
         plat_release_offscreen_context(context);

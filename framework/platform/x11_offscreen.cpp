@@ -158,7 +158,9 @@ void plat_release_offscreen_context(void* context) {
         eglMakeCurrent(c->egl_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         egl_current = false;
         eglDestroyContext(c->egl_display, c->egl_context);
-        eglTerminate(c->egl_display);
+        // The display stays initialised for the next context: there is one
+        // per process, and terminating it unloads the driver, whose leftovers
+        // a leak checker can then no longer put a name to.
         eglReleaseThread();
     }
 #endif
