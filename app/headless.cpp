@@ -111,9 +111,9 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
 // the view's corner in those units; t grows downwards as on the screen.
 // TODO(map_view): switch to app/map_view's drawing once it lands.
 void draw_map_window(GLuint program, double d, float phase, float maxit, const double view[4]) {
-    const float s0 = (float)(view[0] / map_two_pi), s1 = (float)(view[1] / map_two_pi);
-    const double span = map_xp_bottom - map_xp_top;
-    const float t0 = (float)((view[2] - map_xp_top) / span), t1 = (float)((view[3] - map_xp_top) / span);
+    const double across = map_x_max - map_x_min, down = map_xp_bottom - map_xp_top;
+    const float s0 = (float)((view[0] - map_x_min) / across), s1 = (float)((view[1] - map_x_min) / across);
+    const float t0 = (float)((view[2] - map_xp_top) / down), t1 = (float)((view[3] - map_xp_top) / down);
     glUseProgram(program);
     glUniform1f(glGetUniformLocation(program, "d"), (float)d);
     glUniform1f(glGetUniformLocation(program, "phase"), phase);

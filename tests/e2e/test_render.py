@@ -107,8 +107,7 @@ class RenderTest(E2ETest):
                             (["--render", "x.png", "--size", "99999x99999"], "--size"),
                             (["--render", "x.png", "--d", "nan"], "--d"),
                             (["--render", "x.png", "--view", "1,1,0,0"], "--view"),
-                            (["--scan", "1:0:0", "--csv", "x.csv"], "--scan"), (["--d", "2"], "--d"),
-                            (["--render", "x.png", "--cells", "-4"], "--cells")):
+                            (["--scan", "1:0:0", "--csv", "x.csv"], "--scan")):
             r = self.run_tessaline(*args)
             self.assertIn(named, self.assert_one_line(r, 2), args)
             self.assertEqual(r.stdout, "")
