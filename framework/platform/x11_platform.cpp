@@ -24,6 +24,7 @@
 #include "framework/platform/keymap.h"
 #include "framework/platform/time_picture.h"
 #include "framework/platform/x11_internal.h"
+#include "framework/platform/x11_offscreen.h"
 
 namespace {
 
@@ -411,6 +412,7 @@ void plat_swap_buffers(void* dc) {
 }
 
 void* plat_gl_proc_address(const char* name) {
+    if (void* egl = x11_offscreen_proc_address(name)) return egl;
     return (void*)glXGetProcAddress((const GLubyte*)name);
 }
 
