@@ -226,6 +226,44 @@ TEST_F(MessageTest, WheelBitsLastUntilTheNextPumpOrMouseMessage) {
     EXPECT_EQ(graphics.buttons, 1);  // the mouse message replaced the wheel bits
 }
 
+TEST_F(MessageTest, WheelTurnsAddUpUntilTheNextPump) {
+    pump_messages();
+    window_proc(graphics.hwnd, MSG_MOUSEWHEEL, (MsgWParam)(120u << 16), 0);
+    window_proc(graphics.hwnd, MSG_MOUSEMOVE, 0, point(1, 1));  // clears the bits, not the count
+    window_proc(graphics.hwnd, MSG_MOUSEWHEEL, (MsgWParam)(120u << 16 | MK_RIGHT), 0);
+    window_proc(graphics.hwnd, MSG_MOUSEWHEEL, (MsgWParam)(uint32_t)(-40 * 65536), 0);  // a fine-grained wheel
+    EXPECT_EQ(graphics.wheel, 200);
+    pump_messages();
+    EXPECT_EQ(graphics.wheel, 0);
+}
+
+TEST_F(MessageTest, KeyPressesQueueInOrderWithShiftUntilTheNextPump) {
+    pump_messages();
+    const unsigned LEFT = 0x25, RIGHT = 0x27, SHIFT = 0x10, LSHIFT = 0xA0;
+    window_proc(graphics.hwnd, MSG_KEYDOWN, LEFT, 0);
+    window_proc(graphics.hwnd, MSG_KEYUP, LEFT, 0);
+    window_proc(graphics.hwnd, MSG_KEYDOWN, SHIFT, 0);  // Windows names Shift itself
+    window_proc(graphics.hwnd, MSG_KEYDOWN, RIGHT, 0);
+    window_proc(graphics.hwnd, MSG_KEYDOWN, RIGHT, 0);  // auto-repeat
+    window_proc(graphics.hwnd, MSG_KEYUP, SHIFT, 0);
+    window_proc(graphics.hwnd, MSG_KEYDOWN, LSHIFT, 0);  // the X11 backend names a side
+    window_proc(graphics.hwnd, MSG_KEYUP, LSHIFT, 0);
+    window_proc(graphics.hwnd, MSG_KEYDOWN, RIGHT, 0);
+    ASSERT_EQ(graphics.key_press_count, 4);  // releases and Shift itself are not presses
+    EXPECT_EQ(graphics.key_presses[0], LEFT);
+    EXPECT_EQ(graphics.key_presses[1], RIGHT | KEY_PRESS_SHIFT);
+    EXPECT_EQ(graphics.key_presses[2], RIGHT | KEY_PRESS_SHIFT);
+    EXPECT_EQ(graphics.key_presses[3], RIGHT);
+    for (int i = 0; i < 100; i++) window_proc(graphics.hwnd, MSG_KEYDOWN, 0x41, 0);
+    EXPECT_EQ(graphics.key_press_count, 32);  // full: later presses are dropped, nothing overruns
+    // A Shift whose release went to another window is dropped by the next snapshot.
+    window_proc(graphics.hwnd, MSG_KEYDOWN, SHIFT, 0);
+    pump_messages();
+    EXPECT_EQ(graphics.key_press_count, 0);
+    EXPECT_EQ(graphics.shift_down, (graphics.keys[0x10] & 0x80) != 0);
+    EXPECT_FALSE(graphics.shift_down);
+}
+
 TEST_F(MessageTest, SizeMessagesResizeTheView) {
     window_proc(graphics.hwnd, MSG_SIZE, 0, point(0, 0));  // minimised
     EXPECT_EQ(graphics.width, 0);
