@@ -12,27 +12,6 @@
 #include "framework/window/error_log.h"
 #include "framework/window/graphics.h"
 
-void draw_stability_map(GLuint program, double d, float phase, float maxit) {
-    const GraphicsState& g = graphics;
-    // Locations are looked up every frame: the program may not have linked (then -1, ignored).
-    glUseProgram(program);
-    glUniform1f(glGetUniformLocation(program, "d"), (float)d);
-    glUniform1f(glGetUniformLocation(program, "phase"), phase);
-    glUniform1f(glGetUniformLocation(program, "maxit"), maxit);
-    glColor3f(0, 0, 0.5f);  // seen only when the program did not link
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2i(0, 0);
-    glTexCoord2f(1, 0);
-    glVertex2i(g.width, 0);
-    glTexCoord2f(1, 1);
-    glVertex2i(g.width, g.height);
-    glTexCoord2f(0, 1);
-    glVertex2i(0, g.height);
-    glEnd();
-    glUseProgram(0);
-}
-
 int app_main(const char*) {
     GraphicsState& g = graphics;
     ViewerParams params = read_viewer_params();
