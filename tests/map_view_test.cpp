@@ -87,7 +87,8 @@ TEST_F(MapViewTest, PreviewIsCoarseWhileMovingThenFull) {
         std::vector<uint32_t> small = map_picture(W / level, H / level, in.d, in.phase, in.maxit);
         std::vector<uint32_t> expected((size_t)W * H);
         for (int y = 0; y < H; y++)
-            for (int x = 0; x < W; x++) expected[(size_t)y * W + x] = small[(size_t)(y / level) * (W / level) + x / level];
+            for (int x = 0; x < W; x++)
+                expected[(size_t)y * W + x] = small[(size_t)(y / level) * (W / level) + x / level];
         EXPECT_GE(map_agreement(coarse, expected), 0.99) << level;
         EXPECT_TRUE(frame(in, true, 10 + view.rest / 2) == coarse) << "still resting: the preview stays";
         std::vector<uint32_t> full = frame(in, true, 10 + view.rest * 2);

@@ -163,8 +163,8 @@ TEST_F(ViewerParamsFile, SavedValuesGoWhereTheNextStartReadsThem) {
     // Edited meanwhile by the user: kept.
     write_config_bytes(config_bytes() + "Added: later" + EOL);
     EXPECT_EQ(save_viewer_params(35.5, true, 14, true), 1);
-    EXPECT_EQ(config_bytes(), "max cells: 14" + EOL + "Accelerating phase (degrees): 35.5" + EOL + "Colour: blue" + EOL +
-                                  "Max cells to track: 100" + EOL + "Added: later" + EOL);
+    EXPECT_EQ(config_bytes(), "max cells: 14" + EOL + "Accelerating phase (degrees): 35.5" + EOL +
+                                  "Colour: blue" + EOL + "Max cells to track: 100" + EOL + "Added: later" + EOL);
     ViewerParams p = read_viewer_params();
     EXPECT_EQ(p.cells, 14);  // the user's shorter key was the one changed
     EXPECT_EQ(p.phase_degrees, 35.5);

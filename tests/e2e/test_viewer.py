@@ -6,59 +6,17 @@ import unittest
 
 import numpy as np
 
-from harness import (DEG, OVERLAY_ROWS, SCREEN_H as H, SCREEN_W as W, SLOW, WINE, E2ETest, Viewer, agreement,
-                     close_window, d_for_pointer, dismiss_message_box, grab_screen, map_colours, map_passes,
-                     render_text, tune_text, xdotool)
+from harness import (DEG, OVERLAY_ROWS, SCREEN_W as W, SLOW, WINE, E2ETest, Viewer, alt_tab, close_window,
+                     d_for_pointer, dismiss_message_box, grab_screen, map_colours, map_passes, tune_text, xdotool)
 
 
 class ViewerTest(E2ETest):
-    def start(self, pointer_x=None, config=None, env=None):
-        if pointer_x is not None:
-            # Placed before the window exists, then nudged onto the final spot once
-            # it does, so that the window gets a pointer message for that spot.
-            xdotool("mousemove", pointer_x + 1, 300)
-        self.viewer = self.track(Viewer(self.dir, config, env))
-        self.viewer.wait_window()
-        if pointer_x is not None:
-            xdotool("mousemove", pointer_x, 300)
-            time.sleep(1.5 * SLOW)
-        return self.viewer
-
-    def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, timeout=20.0):
-        d = d_for_pointer(pointer_x)
-        expected = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit), maxit)
-        # A loaded machine renders slowly: look again until the frame for this d is up.
-        end = time.time() + timeout * SLOW
-        while True:
-            picture = grab_screen()
-            self.assertEqual(picture.shape, (H, W, 3))
-            share = agreement(picture, expected)
-            if share >= 0.99 or time.time() > end:
-                break
-            time.sleep(0.5)
-        self.assertGreaterEqual(share, 0.99, "d = %g" % d)
-        return picture
-
     def test_picture_matches_the_reference(self):
         self.start(pointer_x=384)  # d = 1
         self.assert_map(384)
         xdotool("mousemove", 1536, 300)  # d = 4
         time.sleep(1.5 * SLOW)
         self.assert_map(1536)
-
-    def assert_text_at(self, picture, x, y, text, background):
-        """Where the text's glyph is solid the screen is white; where it has no ink the map shows."""
-        glyphs = render_text(text)
-        h, w = glyphs.shape
-        # Up to the next text on the same row (the right-hand ones start in the middle).
-        w = min(w, (W // 2 if x < W // 2 else W) - x)
-        screen = picture[y:y + h, x:x + w].astype(np.int16)
-        ink = glyphs[:, :w] >= 250
-        bare = glyphs[:, :w] == 0
-        self.assertGreater(ink.sum(), 50, text)
-        self.assertTrue((screen[ink] >= 240).all(), "glyph pixels not white for %r" % text)
-        diff = np.abs(screen - background[y:y + h, x:x + w]).max(axis=-1)
-        self.assertGreaterEqual((diff[bare] <= 2).mean(), 0.99, "map not showing around %r" % text)
 
     def test_overlay_texts_stand_in_their_places(self):
         x = 700
@@ -112,12 +70,7 @@ class ViewerTest(E2ETest):
 
     def test_minimised_window_keeps_running(self):
         self.start(pointer_x=500)
-        xdotool("keydown", "alt")
-        xdotool("keydown", "Tab")
-        time.sleep(0.5 * SLOW)
-        xdotool("keyup", "Tab")
-        xdotool("keyup", "alt")
-        time.sleep(1.0 * SLOW)
+        alt_tab()
         self.assertIsNone(self.viewer.proc.poll(), "the viewer ended while minimised")
         self.assertFalse(os.path.exists(os.path.join(self.dir, "graphics_error.log")))
         close_window("Tessaline", visible=False)
