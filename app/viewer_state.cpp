@@ -94,7 +94,7 @@ void state_drag(ViewerState* s, bool held, int mouse_x, int mouse_y, int w, int 
     if (!s->dragging) return;
     s->view = view_panned(s->drag_view, mouse_x - s->drag_x, mouse_y - s->drag_y, w, h);
     // Panning towards larger coordinates coarsens the float grid: back off until it resolves.
-    while (!view_resolvable(s->view, w, h)) {
+    while (!view_resolvable(s->view, w, h) && view_zoom(s->view) > 1) {
         s->view = view_zoomed(s->view, 1 / viewer_zoom_step, w / 2.0, h / 2.0, w, h);
         s->zoom_limited = true;
     }

@@ -47,7 +47,7 @@ TEST(ViewWindowTest, FullViewIsTheProgramsUnitSquare) {
     EXPECT_EQ(view_s(v.x1), 1.0);
     EXPECT_EQ(view_t(v.xp0), 0.0);
     EXPECT_EQ(view_t(v.xp1), 1.0);
-    EXPECT_DOUBLE_EQ(view_x_at(v, W / 2.0, W), M_PI);
+    EXPECT_DOUBLE_EQ(view_x_at(v, W / 2.0, W), map_two_pi / 2);
     EXPECT_DOUBLE_EQ(view_xp_at(v, H, H), 3.0);
     EXPECT_TRUE(view_resolvable(v, W, H));
 }
