@@ -16,11 +16,6 @@
 #define TESS_VERSION "unknown"
 #endif
 
-const ViewerKey viewer_keys[] = {
-    {"pointer across", "sets the step d: 0 at the left edge, nearly 5 at the right"},
-    {"Escape, Q", "quit"},
-};
-const int viewer_key_count = (int)(sizeof viewer_keys / sizeof viewer_keys[0]);
 
 namespace {
 

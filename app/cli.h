@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/map_space.h"
+#include "app/viewer_keys.h"
 
 enum CliMode { CLI_VIEWER, CLI_HELP, CLI_VERSION, CLI_RENDER, CLI_SCAN };
 
@@ -47,10 +48,3 @@ double cli_scan_d(const CliOptions& o, int k);
 std::string cli_help_text();
 std::string cli_version_text();
 
-// The viewer's keys, for --help and the README. A new key gets its line here.
-struct ViewerKey {
-    const char* keys;
-    const char* action;
-};
-extern const ViewerKey viewer_keys[];
-extern const int viewer_key_count;

@@ -37,7 +37,8 @@ struct RunParams {
 
 RunParams run_params(const CliOptions& o) {
     RunParams r;
-    ViewerParams p = peek_viewer_params(&r.phase_degrees);
+    ViewerParams p = peek_viewer_params();
+    r.phase_degrees = p.phase_degrees;
     r.phase = p.phase;
     r.cells = p.cells;
     if (o.has_phase) {

@@ -10,3 +10,7 @@ const double map_x_max = map_two_pi;     // phase at the right edge
 const double map_xp_top = -3;            // momentum deviation at the top edge
 const double map_xp_bottom = 3;          // momentum deviation at the bottom edge
 const double map_d_across = 5;           // the window's full width in steps d
+
+// The program counts cells in a float: past 2^24 adding one no longer changes
+// the count, so a larger limit would keep a surviving point looping forever.
+const int map_max_cells = 16777215;

@@ -1,37 +1,47 @@
 // The stability viewer: start-up, then one frame after another until the
-// window is closed or Escape or Q is held.
+// window is closed or Escape or Q is held; phase and cells changed with the
+// keys go back to "config.txt" at the end. This file only strings the parts
+// together: controls (viewer_state), map (map_view), texts (overlay, status).
 #include <cstdlib>
 
 #include "app/headless.h"
 #include "app/overlay.h"
 #include "app/stability_shader.h"
+#include "app/status.h"
 #include "app/viewer.h"
 #include "app/viewer_params.h"
+#include "app/viewer_state.h"
 #include "framework/platform/entry.h"
 #include "framework/shader/shader.h"
 #include "framework/window/clock.h"
 #include "framework/window/error_log.h"
 #include "framework/window/graphics.h"
 
-void draw_stability_map(GLuint program, double d, float phase, float maxit) {
+static ViewerInput frame_input() {
     const GraphicsState& g = graphics;
-    // Locations are looked up every frame: the program may not have linked (then -1, ignored).
-    glUseProgram(program);
-    glUniform1f(glGetUniformLocation(program, "d"), (float)d);
-    glUniform1f(glGetUniformLocation(program, "phase"), phase);
-    glUniform1f(glGetUniformLocation(program, "maxit"), maxit);
-    glColor3f(0, 0, 0.5f);  // seen only when the program did not link
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2i(0, 0);
-    glTexCoord2f(1, 0);
-    glVertex2i(g.width, 0);
-    glTexCoord2f(1, 1);
-    glVertex2i(g.width, g.height);
-    glTexCoord2f(0, 1);
-    glVertex2i(0, g.height);
-    glEnd();
-    glUseProgram(0);
+    ViewerInput in;
+    in.width = g.width;
+    in.height = g.height;
+    in.mouse_x = g.mouse_x;
+    in.mouse_y = g.mouse_y;
+    in.buttons = g.buttons;
+    in.wheel = g.wheel;
+    in.presses = g.key_presses;
+    in.press_count = g.key_press_count;
+    in.minimised = plat_is_iconic(g.hwnd);
+    return in;
+}
+
+// Escape or Q held at the pump, or tapped since the last one: a frame that
+// takes long (a huge cell count) must not miss a short press.
+static bool asked_to_end() {
+    const GraphicsState& g = graphics;
+    if ((g.keys[0x51] & 0x80) || (g.keys[0x1B] & 0x80)) return true;
+    for (int i = 0; i < g.key_press_count; i++) {
+        int vk = g.key_presses[i] & 0xFF;
+        if (vk == 0x51 || vk == 0x1B) return true;
+    }
+    return false;
 }
 
 int app_main(const char*) {
@@ -52,15 +62,20 @@ int app_main(const char*) {
     overlay_start(&overlay);
     if (g.width == 0) fatal_error("GRAPHICS() macro not called at LOOP start, or no resolution specified");
     pump_messages();
-    float maxit = (float)params.cells;
+    ViewerState state = viewer_state_make(params.phase_degrees, params.phase, params.cells);
+    MapView map = map_view_make();
 
     for (;;) {
-        double d = (1.0 / g.width) * (g.mouse_x * 5);
-        draw_stability_map(program, d, params.phase, maxit);
-        overlay_draw(&overlay, d, params.phase, fragment_log, link_log);
+        apply_input(&state, frame_input());
+        MapInputs in = {(float)state.d, state.phase, state_maxit(state), state.view, g.width, g.height};
+        map_view_frame(&map, program, in, state.preview, timer());
+        overlay_draw(&overlay, state.d, state.phase, fragment_log, link_log);
+        status_draw(state, map.progress);
+        if (state.help_shown) help_draw();
 
         end_frame(0);
-        if (pump_messages() || (g.keys[0x51] & 0x80) || (g.keys[0x1B] & 0x80)) break;
+        if (pump_messages() || asked_to_end()) break;
     }
+    save_viewer_params(state.phase_degrees, state.phase_changed, state.cells, state.cells_changed);
     return 0;
 }

@@ -3,38 +3,80 @@
 // window exists. The configuration store does the file work.
 #include "app/viewer_params.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "framework/config/config.h"
 #include "framework/util/utils.h"
+#include "framework/window/error_log.h"
+
+static const char* const PHASE_KEY = "Accelerating phase (degrees)";
+static const char* const CELLS_KEY = "Max cells to track";
+static const char* const CELLS_QUERY = "Max cells";
+
+static void add_defaults(GrowArray* list) {
+    config_default(list, PHASE_KEY, "-30");
+    config_default(list, CELLS_KEY, "100");
+}
 
 // Completes the list with the two settings and reads them back.
-static ViewerParams params_of(GrowArray* list, double* phase_degrees) {
-    config_default(list, "Accelerating phase (degrees)", "-30");
-    config_default(list, "Max cells to track", "100");
+static ViewerParams params_of(GrowArray* list) {
+    add_defaults(list);
     ViewerParams p;
     // "Max cells" is a prefix: it finds "Max cells to track", and a user's own
     // shorter "Max cells" line wins over it.
-    const char* phase = config_get(*list, "Accelerating phase (degrees)");
-    const char* cells = config_get(*list, "Max cells");
-    double degrees = phase ? atof(phase) : 0.0;
-    p.phase = (float)(degrees * 0.017453292519943295);  // degrees to radians in double
+    const char* phase = config_get(*list, PHASE_KEY);
+    const char* cells = config_get(*list, CELLS_QUERY);
+    p.phase_degrees = phase ? atof(phase) : 0.0;
+    p.phase = (float)(p.phase_degrees * 0.017453292519943295);  // degrees to radians in double
     p.cells = cells ? parse_int(cells) : 0;
-    if (phase_degrees) *phase_degrees = degrees;
     return p;
 }
 
 ViewerParams read_viewer_params() {
     GrowArray list = read_config("config.txt", ':');
-    ViewerParams p = params_of(&list, nullptr);
+    ViewerParams p = params_of(&list);
     write_config(list, "config.txt", ':');  // an unwritable file is skipped
     free_config(list);
     return p;
 }
 
-ViewerParams peek_viewer_params(double* phase_degrees) {
+ViewerParams peek_viewer_params() {
     GrowArray list = read_config("config.txt", ':');
-    ViewerParams p = params_of(&list, phase_degrees);
+    ViewerParams p = params_of(&list);
     free_config(list);
     return p;
+}
+
+// The entry a lookup of `query` reads gets `value`: the one the next start will
+// find, even when the user's own shorter key shadows the default one.
+static void replace_found(GrowArray* list, const char* query, const char* value) {
+    const char* found = config_get(*list, query);
+    const ConfigEntry* e = (const ConfigEntry*)list->data;
+    for (uint32_t i = 0; i < list->count; i++) {
+        if (e[i].value == found) {
+            config_replace(list, e[i].key, value);  // the last entry with that key: the one found
+            return;
+        }
+    }
+}
+
+int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool cells_changed) {
+    if (!phase_changed && !cells_changed) return 1;  // the file stays exactly as the start left it
+    // Read again: whatever the user edited meanwhile is kept.
+    GrowArray list = read_config("config.txt", ':');
+    add_defaults(&list);
+    char text[64];
+    if (phase_changed) {
+        snprintf(text, sizeof text, "%.15lg", phase_degrees);
+        replace_found(&list, PHASE_KEY, text);
+    }
+    if (cells_changed) {
+        snprintf(text, sizeof text, "%d", cells);
+        replace_found(&list, CELLS_QUERY, text);
+    }
+    int ok = write_config(list, "config.txt", ':');
+    free_config(list);
+    if (!ok) log_error("config.txt could not be written: the phase and cell count chosen with the keys are lost");
+    return ok;
 }

@@ -1,13 +1,18 @@
-// The viewer's two physics parameters, read from "config.txt" at start-up.
+// The viewer's two physics parameters, read from "config.txt" at start-up and
+// written back at exit when the keys changed them.
 #pragma once
 
 struct ViewerParams {
-    float phase;  // accelerating phase, radians
-    int cells;    // number of cells to track
+    float phase;           // accelerating phase, radians
+    int cells;             // number of cells to track
+    double phase_degrees;  // the phase as the file gives it
 };
 
 // Reads "config.txt", adds the two settings when missing, rewrites the file.
 ViewerParams read_viewer_params();
-// The same values without writing anything (the file may not even exist);
-// phase_degrees, when given, receives the phase as configured, in degrees.
-ViewerParams peek_viewer_params(double* phase_degrees);
+// The same values without writing anything (the file may not even exist).
+ViewerParams peek_viewer_params();
+// Puts the changed values into "config.txt" where the next start will read
+// them, the rest of the file kept in normal form. A file that cannot be
+// written is left as it is and the failure logged. Returns 1 when written.
+int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool cells_changed);

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/stability_shader.h"
 #include "framework/shader/shader.h"
+#include "tests/support/map_program.h"
 #include "tests/support/map_reference.h"
 #include "tests/support/test_window.h"
 
@@ -20,14 +20,7 @@ protected:
     void SetUp() override {
         test_window_open(W, H);
         ASSERT_EQ(shaders_available(), 1);
-        if (!program) {
-            char *fragment_log = nullptr, *link_log = nullptr;
-            program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
-            EXPECT_STREQ(fragment_log, "No information log");
-            EXPECT_STREQ(link_log, "No information log");
-            free(fragment_log);
-            free(link_log);
-        }
+        program = test_map_program();
     }
 
     // Draws the map as the viewer does and returns the picture, rows top first.
@@ -50,23 +43,7 @@ protected:
         glEnd();
         glUseProgram(0);
         glEnable(GL_DEPTH_TEST);
-        std::vector<uint8_t> rgb = test_read_pixels(0, 0, W, H);
-        std::vector<uint32_t> out((size_t)W * H);
-        for (size_t i = 0; i < out.size(); i++)
-            out[i] = (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
-        return out;
-    }
-
-    // Fraction of pixels within `tolerance` levels per channel of the reference.
-    static double agreement(const std::vector<uint32_t>& got, const std::vector<uint32_t>& want, int tolerance = 2) {
-        size_t same = 0;
-        for (size_t i = 0; i < got.size(); i++) {
-            bool ok = true;
-            for (int shift = 0; shift < 24; shift += 8)
-                ok = ok && std::abs((int)((got[i] >> shift) & 0xFF) - (int)((want[i] >> shift) & 0xFF)) <= tolerance;
-            same += ok;
-        }
-        return (double)same / got.size();
+        return test_read_picture(W, H);
     }
 
     static GLuint program;
@@ -78,10 +55,10 @@ const float DEFAULT_PHASE = (float)(-30 * 0.017453292519943295);
 TEST_F(StabilityMapTest, MatchesTheCpuReference) {
     for (float d : {0.1f, 0.5f, 1.0f, 2.0f, 4.0f}) {
         std::vector<uint32_t> got = render(d, DEFAULT_PHASE, 100);
-        EXPECT_GE(agreement(got, map_picture(W, H, d, DEFAULT_PHASE, 100)), 0.99) << "d = " << d;
+        EXPECT_GE(map_agreement(got, map_picture(W, H, d, DEFAULT_PHASE, 100)), 0.99) << "d = " << d;
     }
     std::vector<uint32_t> got = render(0.7f, 0.5f, 30);
-    EXPECT_GE(agreement(got, map_picture(W, H, 0.7f, 0.5f, 30)), 0.99);
+    EXPECT_GE(map_agreement(got, map_picture(W, H, 0.7f, 0.5f, 30)), 0.99);
 }
 
 TEST_F(StabilityMapTest, ZeroStepIsAllBlack) {
@@ -102,7 +79,7 @@ TEST_F(StabilityMapTest, ZeroCellsMakesOnePassAndShowsNoLoss) {
     const uint32_t one_cell = map_colour(1, 1);  // (0.01, 0.0999, 0.5)
     for (uint32_t p : got) lost += p == one_cell;
     EXPECT_GT(lost, got.size() / 10);
-    EXPECT_GE(agreement(got, map_picture(W, H, 2.0f, DEFAULT_PHASE, 1)), 0.99);
+    EXPECT_GE(map_agreement(got, map_picture(W, H, 2.0f, DEFAULT_PHASE, 1)), 0.99);
 }
 
 TEST_F(StabilityMapTest, LeavingOnTheLastPassIsDrawnBlack) {
@@ -126,7 +103,7 @@ TEST_F(StabilityMapTest, ZeroPhaseNeverGainsMomentum) {
     // sin(x) - 1 <= 0: the momentum only falls, so the top half (xp < 0) leaves
     // towards x < 0 only; the picture is the reference's.
     std::vector<uint32_t> got = render(1.0f, 0.0f, 100);
-    EXPECT_GE(agreement(got, map_picture(W, H, 1.0f, 0.0f, 100)), 0.99);
+    EXPECT_GE(map_agreement(got, map_picture(W, H, 1.0f, 0.0f, 100)), 0.99);
 }
 
 TEST_F(StabilityMapTest, UnlinkedProgramFallsBackToTheQuadColour) {

@@ -156,3 +156,42 @@ TEST_F(ViewerParamsFile, ReadOnlyFileIsReadButNotTouched) {
     EXPECT_EQ(p.phase, radians(60));
     EXPECT_EQ(config_bytes(), content);
 }
+
+TEST_F(ViewerParamsFile, SavedValuesGoWhereTheNextStartReadsThem) {
+    write_config_bytes("max cells:   7\nAccelerating phase (degrees):45.5\n  Colour : blue  \n");
+    read_viewer_params();
+    // Edited meanwhile by the user: kept.
+    write_config_bytes(config_bytes() + "Added: later" + EOL);
+    EXPECT_EQ(save_viewer_params(35.5, true, 14, true), 1);
+    EXPECT_EQ(config_bytes(), "max cells: 14" + EOL + "Accelerating phase (degrees): 35.5" + EOL +
+                                  "Colour: blue" + EOL + "Max cells to track: 100" + EOL + "Added: later" + EOL);
+    ViewerParams p = read_viewer_params();
+    EXPECT_EQ(p.cells, 14);  // the user's shorter key was the one changed
+    EXPECT_EQ(p.phase_degrees, 35.5);
+    EXPECT_EQ(p.phase, radians(35.5));
+    EXPECT_FALSE(fs::exists("graphics_error.log"));
+}
+
+TEST_F(ViewerParamsFile, OnlyWhatTheKeysChangedIsSaved) {
+    const std::string odd = "Max cells to track :100\r\nAccelerating phase (degrees) :   -30\r\nno separator\r\n";
+    write_config_bytes(odd);
+    EXPECT_EQ(save_viewer_params(-30, false, 100, false), 1);
+    EXPECT_EQ(config_bytes(), odd);  // not even rewritten
+    EXPECT_EQ(save_viewer_params(-20, true, 400, false), 1);
+    EXPECT_EQ(config_bytes(), "Max cells to track: 100" + EOL + "Accelerating phase (degrees): -20" + EOL);
+    fs::remove("config.txt");  // gone since the start: made again, complete
+    EXPECT_EQ(save_viewer_params(-20, false, 50, true), 1);
+    EXPECT_EQ(config_bytes(), "Accelerating phase (degrees): -30" + EOL + "Max cells to track: 50" + EOL);
+}
+
+TEST_F(ViewerParamsFile, UnwritableFileIsLeftAndTheLossLogged) {
+    fs::create_directories("config.txt/keep");
+    EXPECT_EQ(save_viewer_params(-10, true, 200, true), 0);
+    EXPECT_TRUE(fs::is_directory("config.txt/keep"));
+    FILE* f = fopen("graphics_error.log", "rb");
+    ASSERT_NE(f, nullptr);
+    char line[512] = {};
+    fread(line, 1, sizeof line - 1, f);
+    fclose(f);
+    EXPECT_NE(std::string(line).find("config.txt could not be written"), std::string::npos) << line;
+}

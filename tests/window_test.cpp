@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
@@ -224,6 +225,30 @@ TEST_F(MessageTest, WheelBitsLastUntilTheNextPumpOrMouseMessage) {
     window_proc(graphics.hwnd, MSG_MOUSEWHEEL, (MsgWParam)(120u << 16), 0);
     window_proc(graphics.hwnd, MSG_MOUSEMOVE, MK_LEFT, point(1, 1));
     EXPECT_EQ(graphics.buttons, 1);  // the mouse message replaced the wheel bits
+}
+
+TEST_F(MessageTest, KeyPressesAndWheelTurnsAddUpUntilTheNextPump) {
+    pump_messages();
+    window_proc(graphics.hwnd, MSG_MOUSEWHEEL, (MsgWParam)(120u << 16), 0);
+    window_proc(graphics.hwnd, MSG_MOUSEMOVE, 0, point(1, 1));  // clears the bits, not the count
+    window_proc(graphics.hwnd, MSG_MOUSEWHEEL, (MsgWParam)(uint32_t)(-40 * 65536), 0);  // a fine-grained wheel
+    EXPECT_EQ(graphics.wheel, 80);
+    const unsigned LEFT = 0x25, RIGHT = 0x27;
+    // Left tapped; Shift (Windows names it 0x10, the X11 backend 0xA0) with Right and its repeat; Right.
+    for (auto [msg, vk] : {std::pair<unsigned, unsigned>{MSG_KEYDOWN, LEFT}, {MSG_KEYUP, LEFT}, {MSG_KEYDOWN, 0x10},
+                           {MSG_KEYDOWN, RIGHT}, {MSG_KEYDOWN, RIGHT}, {MSG_KEYUP, 0x10}, {MSG_KEYDOWN, 0xA0},
+                           {MSG_KEYUP, 0xA0}, {MSG_KEYDOWN, RIGHT}})
+        window_proc(graphics.hwnd, msg, vk, 0);
+    ASSERT_EQ(graphics.key_press_count, 4);
+    const uint16_t want[4] = {LEFT, RIGHT | KEY_PRESS_SHIFT, RIGHT | KEY_PRESS_SHIFT, RIGHT};
+    EXPECT_EQ(std::memcmp(graphics.key_presses, want, sizeof want), 0);
+    for (int i = 0; i < 100; i++) window_proc(graphics.hwnd, MSG_KEYDOWN, 0x41, 0);
+    EXPECT_EQ(graphics.key_press_count, 32);  // full: later presses are dropped
+    window_proc(graphics.hwnd, MSG_KEYDOWN, 0x10, 0);  // its release went to another window
+    pump_messages();
+    EXPECT_EQ(graphics.wheel, 0);
+    EXPECT_EQ(graphics.key_press_count, 0);
+    EXPECT_FALSE(graphics.shift_down);  // the snapshot knows better
 }
 
 TEST_F(MessageTest, SizeMessagesResizeTheView) {

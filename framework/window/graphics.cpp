@@ -146,6 +146,17 @@ void release_graphics_context() {
     plat_release_dc(g.hwnd, g.hdc);
 }
 
+static bool is_shift(unsigned char vk) { return vk == 0x10 || vk == 0xA0 || vk == 0xA1; }
+
+static void record_key(bool down, unsigned char vk) {
+    GraphicsState& g = graphics;
+    if (is_shift(vk)) {
+        g.shift_down = down;
+    } else if (down && g.key_press_count < (int)(sizeof g.key_presses / sizeof g.key_presses[0])) {
+        g.key_presses[g.key_press_count++] = (uint16_t)(vk | (g.shift_down ? KEY_PRESS_SHIFT : 0));
+    }
+}
+
 MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLParam lparam) {
     GraphicsState& g = graphics;
     switch (message) {
@@ -165,7 +176,12 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
     case MSG_MOUSEWHEEL:
         if ((int32_t)(uint32_t)wparam > 0) g.buttons |= 4;
         else g.buttons |= 8;
+        g.wheel += (int16_t)(uint16_t)((uint32_t)wparam >> 16);  // survives the mouse messages that clear the bits
         return 0;
+    case MSG_KEYDOWN:
+    case MSG_KEYUP:
+        record_key(message == MSG_KEYDOWN, (unsigned char)wparam);
+        return plat_default_window_proc(window, message, wparam, lparam);
     case MSG_SIZE:
         resize_view((int)((uintptr_t)lparam & 0xFFFF), (int)(((uintptr_t)lparam >> 16) & 0xFFFF));
         return 0;

@@ -8,6 +8,8 @@
 
 typedef int(APIENTRY* SwapIntervalFn)(int);
 
+enum : uint16_t { KEY_PRESS_SHIFT = 0x100 };
+
 double choose_timer();  // first clock reading; picks the clock (clock.h)
 
 struct GraphicsState {
@@ -28,8 +30,15 @@ struct GraphicsState {
     int buttons_before = 0;  // buttons when the last pump began
     int buttons_raw = 0;     // button bits of the latest mouse message
     int button_latch = 1;    // mouse messages leave buttons alone until one arrives with none held
+    int wheel = 0;           // wheel turned since the last pump: 120 per notch, positive away from the user
     unsigned char keys[384] = {};         // [0..255] keyboard state per pump, top bit = held
     unsigned char keys_before[384] = {};  // keys of the pump before
+    // Key presses since the last pump, oldest first: the virtual-key code, plus
+    // KEY_PRESS_SHIFT when Shift was down at the press. A tap between two pumps
+    // is missed by keys but kept here; auto-repeats count as presses.
+    uint16_t key_presses[32] = {};
+    int key_press_count = 0;
+    bool shift_down = false;  // Shift as the key messages tell it, resynchronised by each snapshot
     int quit = 0;
     bool minimise_pending = false;
     char typed[500] = {};  // typed characters, oldest first, zero-terminated

@@ -10,6 +10,8 @@ int pump_messages() {
     GraphicsState& g = graphics;
     g.buttons_before = g.buttons;
     g.buttons &= ~(4 | 8);
+    g.wheel = 0;
+    g.key_press_count = 0;
     while (plat_peek_message()) {  // never waits
         if (plat_get_dispatch_message() == 0) {
             g.quit = 1;  // the quit message: messages behind it stay queued
@@ -24,6 +26,8 @@ int pump_messages() {
     if (!g.minimise_pending && !g.windowed) plat_set_topmost(g.hwnd);
     memcpy(g.keys_before, g.keys, sizeof g.keys);
     plat_keyboard_state(g.keys);
+    // A Shift release sent to another window never reaches us; the snapshot knows.
+    g.shift_down = (g.keys[0x10] & 0x80) != 0;
     if ((g.keys[0x12] & 0x80) && (g.keys[0x09] & 0x80)) g.minimise_pending = true;  // Alt+Tab
     if (g.minimise_pending) plat_minimise(g.hwnd);
     return g.quit;

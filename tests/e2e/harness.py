@@ -26,6 +26,8 @@ SLOW = 4.0 if WINE else 1.0
 SCREEN_W, SCREEN_H = 1920, 1080
 # The overlay's text lines sit in the top rows; maps are compared below them.
 OVERLAY_ROWS = 64
+# The status line's band along the bottom, once a control has been used.
+STATUS_ROWS = 20
 DEG = 0.017453292519943295  # degrees to radians, as the viewer converts
 
 
@@ -167,6 +169,16 @@ def hold_key(key, seconds=0.5):
     xdotool("keyup", key)
 
 
+def alt_tab():
+    """Alt+Tab held for a moment, as a user would: the full-screen viewer minimises."""
+    xdotool("keydown", "alt")
+    xdotool("keydown", "Tab")
+    time.sleep(0.5 * SLOW)
+    xdotool("keyup", "Tab")
+    xdotool("keyup", "alt")
+    time.sleep(1.0 * SLOW)
+
+
 class Workdir:
     """A fresh working folder, removed afterwards."""
 
@@ -288,10 +300,11 @@ def map_colours(i, maxit):
     return rgb
 
 
-def agreement(picture, expected, skip_rows=OVERLAY_ROWS):
-    """Share of pixels within 2 levels of the reference, below the overlay's rows."""
+def agreement(picture, expected, skip_rows=OVERLAY_ROWS, bottom_rows=0):
+    """Share of pixels within 2 levels of the reference, below the overlay's rows
+    and above the bottom_rows."""
     close = np.all(np.abs(picture.astype(np.int16) - expected) <= 2, axis=-1)
-    return close[skip_rows:].mean()
+    return close[skip_rows:close.shape[0] - bottom_rows].mean()
 
 
 def render_text(text):
@@ -356,22 +369,57 @@ class E2ETest(unittest.TestCase):
         self.dir = self.work.__enter__()
         self.tracked = []
 
-    def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, timeout=20.0):
-        """Waits for the viewer's picture of the map for the pointer at pointer_x (a full
-        1920 x 1080 screen); returns it."""
+    def start(self, pointer_x=None, config=None, env=None):
+        """The viewer in this test's folder; with pointer_x, the pointer on that column."""
+        if pointer_x is not None:
+            # Placed before the window exists, then nudged onto the final spot once
+            # it does, so that the window gets a pointer message for that spot.
+            xdotool("mousemove", pointer_x + 1, 300)
+        self.viewer = self.track(Viewer(self.dir, config, env))
+        self.viewer.wait_window()
+        if pointer_x is not None:
+            xdotool("mousemove", pointer_x, 300)
+            time.sleep(1.5 * SLOW)
+        return self.viewer
+
+    def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, view=None, bottom_rows=0, timeout=20.0):
+        """Waits until the screen shows the map for d from pointer_x and the view window
+        (x0, x1, xp0, xp1; the full map by default); returns the picture."""
+        s_range, t_range = view_to_st(*view) if view else ((0.0, 1.0), (0.0, 1.0))
         d = d_for_pointer(pointer_x)
-        expected = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit), maxit)
-        # A loaded machine renders slowly: look again until the frame for this d is up.
+        expected = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, s_range=s_range,
+                                          t_range=t_range), maxit)
+        # A loaded machine renders slowly: look again until the frame for these settings is up.
         end = time.time() + timeout * SLOW
         while True:
             picture = grab_screen()
             self.assertEqual(picture.shape, (SCREEN_H, SCREEN_W, 3))
-            share = agreement(picture, expected)
+            share = agreement(picture, expected, bottom_rows=bottom_rows)
             if share >= 0.99 or time.time() > end:
                 break
             time.sleep(0.5)
-        self.assertGreaterEqual(share, 0.99, "d = %g" % d)
+        self.assertGreaterEqual(share, 0.99, "d = %g, phase %g, cells %d, view %s" % (d, phase_degrees, maxit, view))
         return picture
+
+    def assert_text_at(self, picture, x, y, text, background=None, right=None):
+        """Where the text's glyph is solid the screen is white; where it has no ink the
+        background shows (when given). The text is looked at up to column right (the
+        overlay's own default: the next text on the same row, or the window's edge)."""
+        glyphs = render_text(text)
+        h, w = glyphs.shape
+        h = min(h, picture.shape[0] - y)
+        glyphs = glyphs[:h]
+        if right is None:
+            right = SCREEN_W // 2 if x < SCREEN_W // 2 else SCREEN_W
+        w = min(w, right - x)
+        screen = picture[y:y + h, x:x + w].astype(np.int16)
+        ink = glyphs[:, :w] >= 250
+        self.assertGreater(ink.sum(), 50, text)
+        self.assertTrue((screen[ink] >= 240).all(), "glyph pixels not white for %r" % text)
+        if background is not None:
+            bare = glyphs[:, :w] == 0
+            diff = np.abs(screen - background[y:y + h, x:x + w]).max(axis=-1)
+            self.assertGreaterEqual((diff[bare] <= 2).mean(), 0.99, "map not showing around %r" % text)
 
     def track(self, thing):
         """thing has stop() or kill() (a Viewer, a Probe, a Popen); returns it."""

@@ -6,43 +6,17 @@ import unittest
 
 import numpy as np
 
-from harness import (DEG, OVERLAY_ROWS, SCREEN_W as W, SLOW, WINE, E2ETest, Viewer, close_window, d_for_pointer,
-                     dismiss_message_box, grab_screen, map_colours, map_passes, render_text, tune_text, wait_until,
+from harness import (DEG, OVERLAY_ROWS, SCREEN_W as W, SLOW, WINE, E2ETest, Viewer, alt_tab, close_window,
+                     d_for_pointer, dismiss_message_box, grab_screen, map_colours, map_passes, tune_text, wait_until,
                      xdotool)
 
 
 class ViewerTest(E2ETest):
-    def start(self, pointer_x=None, config=None, env=None):
-        if pointer_x is not None:
-            # Placed before the window exists, then nudged onto the final spot once
-            # it does, so that the window gets a pointer message for that spot.
-            xdotool("mousemove", pointer_x + 1, 300)
-        self.viewer = self.track(Viewer(self.dir, config, env))
-        self.viewer.wait_window()
-        if pointer_x is not None:
-            xdotool("mousemove", pointer_x, 300)
-            time.sleep(1.5 * SLOW)
-        return self.viewer
-
     def test_picture_matches_the_reference(self):
         # The pointer's d on the real screen; the map over a range of d is
         # checked without a display through --render (test_render).
         self.start(pointer_x=384)  # d = 1
         self.assert_map(384)
-
-    def assert_text_at(self, picture, x, y, text, background):
-        """Where the text's glyph is solid the screen is white; where it has no ink the map shows."""
-        glyphs = render_text(text)
-        h, w = glyphs.shape
-        # Up to the next text on the same row (the right-hand ones start in the middle).
-        w = min(w, (W // 2 if x < W // 2 else W) - x)
-        screen = picture[y:y + h, x:x + w].astype(np.int16)
-        ink = glyphs[:, :w] >= 250
-        bare = glyphs[:, :w] == 0
-        self.assertGreater(ink.sum(), 50, text)
-        self.assertTrue((screen[ink] >= 240).all(), "glyph pixels not white for %r" % text)
-        diff = np.abs(screen - background[y:y + h, x:x + w]).max(axis=-1)
-        self.assertGreaterEqual((diff[bare] <= 2).mean(), 0.99, "map not showing around %r" % text)
 
     def test_overlay_texts_stand_in_their_places(self):
         x = 700
@@ -97,12 +71,7 @@ class ViewerTest(E2ETest):
 
     def test_minimised_window_keeps_running(self):
         self.start(pointer_x=500)
-        xdotool("keydown", "alt")
-        xdotool("keydown", "Tab")
-        time.sleep(0.5 * SLOW)
-        xdotool("keyup", "Tab")
-        xdotool("keyup", "alt")
-        time.sleep(1.0 * SLOW)
+        alt_tab()
         self.assertIsNone(self.viewer.proc.poll(), "the viewer ended while minimised")
         self.assertFalse(os.path.exists(os.path.join(self.dir, "graphics_error.log")))
         close_window("Tessaline", visible=False)

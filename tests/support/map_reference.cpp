@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 int map_passes(float s, float t, float d, float phase, float maxit) {
     const float pi = 3.14159265358979323846264f;
@@ -29,14 +30,29 @@ uint32_t map_colour(int passes, float maxit) {
            to_byte(0.5f * i);
 }
 
-std::vector<uint32_t> map_picture(int w, int h, float d, float phase, float maxit) {
+std::vector<uint32_t> map_picture(int w, int h, float d, float phase, float maxit, float s0, float s1, float t0,
+                                  float t1) {
     std::vector<uint32_t> out((size_t)w * h);
     for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++)
-            out[(size_t)y * w + x] = map_colour(map_passes((x + 0.5f) / w, (y + 0.5f) / h, d, phase, maxit), maxit);
+        for (int x = 0; x < w; x++) {
+            float s = s0 + (s1 - s0) * ((x + 0.5f) / w), t = t0 + (t1 - t0) * ((y + 0.5f) / h);
+            out[(size_t)y * w + x] = map_colour(map_passes(s, t, d, phase, maxit), maxit);
+        }
     return out;
 }
 
 double map_energy(double x, double xp, double phase) {
     return xp * xp / 2 + std::cos(x) + x * std::sin(1.5707963267948966 + phase);
+}
+
+double map_agreement(const std::vector<uint32_t>& got, const std::vector<uint32_t>& want, int tolerance) {
+    if (got.size() != want.size() || got.empty()) return 0;
+    size_t same = 0;
+    for (size_t i = 0; i < got.size(); i++) {
+        bool ok = true;
+        for (int shift = 0; shift < 24; shift += 8)
+            ok = ok && std::abs((int)((got[i] >> shift) & 0xFF) - (int)((want[i] >> shift) & 0xFF)) <= tolerance;
+        same += ok;
+    }
+    return (double)same / got.size();
 }

@@ -35,3 +35,11 @@ uint32_t test_pixel(int x, int y) {
     std::vector<uint8_t> p = test_read_pixels(x, y, 1, 1);
     return (uint32_t)p[0] << 16 | (uint32_t)p[1] << 8 | p[2];
 }
+
+std::vector<uint32_t> test_read_picture(int w, int h) {
+    std::vector<uint8_t> rgb = test_read_pixels(0, 0, w, h);
+    std::vector<uint32_t> out((size_t)w * h);
+    for (size_t i = 0; i < out.size(); i++)
+        out[i] = (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
+    return out;
+}

@@ -12,3 +12,6 @@ std::vector<uint8_t> test_read_pixels(int x, int y, int w, int h);
 
 // The pixel at window pixel (x, y) of the back buffer as 0xRRGGBB.
 uint32_t test_pixel(int x, int y);
+
+// The w x h pixels at the window's top-left as 0xRRGGBB, rows top first.
+std::vector<uint32_t> test_read_picture(int w, int h);

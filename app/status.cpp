@@ -1,0 +1,75 @@
+// Status line and help panel. Texts are plain ASCII: the embedded font has
+// Latin-1 glyphs, but a degree sign would be the only one used.
+#include "app/status.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/map_space.h"
+#include "app/viewer_keys.h"
+#include "framework/draw/draw2d.h"
+#include "framework/platform/gl.h"
+#include "framework/text/font.h"
+#include "framework/text/text.h"
+#include "framework/window/graphics.h"
+
+void status_text(const ViewerState& s, float progress, char* out, size_t size) {
+    int n = snprintf(out, size, "d %.6g%s   phase %.6g deg   cells %d   x %.6g .. %.6g   xp %.6g .. %.6g   zoom %.4gx",
+                     s.d, s.d_locked ? " locked" : "", s.phase_degrees, s.cells, s.view.x0, s.view.x1, s.view.xp0,
+                     s.view.xp1, view_zoom(s.view));
+    auto add = [&](const char* text) {
+        if (n >= 0 && (size_t)n < size) n += snprintf(out + n, size - n, "   %s", text);
+    };
+    if (s.zoom_limited) add("zoom limit: float precision");
+    if (s.cells > viewer_cells_cap) add("over 100000 cells: frames will be slow");
+    if (s.cells > map_max_cells) add("counted to 16777215 cells at most");
+    if (progress < 1) {
+        char part[32];
+        snprintf(part, sizeof part, "drawing %d%%", (int)(progress * 100));
+        add(part);
+    }
+}
+
+// The map behind, at a quarter of its brightness: white text reads over any colour.
+static void dark_band(float x, float y, float w, float h) {
+    begin_window_coords();
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_COLOR);  // destination times the box's colour
+    fill_box(x, y, w, h, 0x404040);
+    glPopAttrib();
+    end_window_coords();
+}
+
+void status_draw(const ViewerState& s, float progress) {
+    if (!s.status_shown) return;
+    char text[512];
+    status_text(s, progress, text, sizeof text);
+    float h = font_line_height;
+    float y = graphics.height - h - 4;
+    dark_band(0, y, (float)graphics.width, h + 4);
+    begin_text();
+    draw_text(6, y + 2, 0, 0, text, 0xFFFFFF);
+    end_text();
+}
+
+void help_draw() {
+    const int lines = viewer_key_count;
+    float h = font_line_height + 2;
+    int key_w = 0, text_w = 0;
+    for (int i = 0; i < lines; i++) {
+        key_w = std::max(key_w, text_width(viewer_keys[i].keys));
+        text_w = std::max(text_w, text_width(viewer_keys[i].action));
+    }
+    float w = key_w + text_w + 3 * 16.0f, height = lines * h + 2 * 12.0f;
+    float x = (graphics.width - w) / 2, y = (graphics.height - height) / 2;
+    dark_band(x, y, w, height);
+    begin_text();
+    for (int i = 0; i < lines; i++) {
+        draw_text(x + 16, y + 12 + i * h, 0, 0, viewer_keys[i].keys, 0xFFFF80);
+        draw_text(x + 32 + key_w, y + 12 + i * h, 0, 0, viewer_keys[i].action, 0xFFFFFF);
+    }
+    end_text();
+}

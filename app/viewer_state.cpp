@@ -1,0 +1,164 @@
+// The controls. Key codes are Windows virtual-key codes, which both platform
+// backends deliver.
+#include "app/viewer_state.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/map_space.h"
+
+enum : int {
+    KEY_SPACE = 0x20, KEY_HOME = 0x24, KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28,
+    KEY_F = 0x46, KEY_H = 0x48, KEY_I = 0x49, KEY_F1 = 0x70,
+};
+const uint16_t PRESS_SHIFT = 0x100;
+
+ViewerState viewer_state_make(double phase_degrees, float phase, int cells) {
+    ViewerState s = {};
+    s.phase_degrees = phase_degrees;
+    s.phase = phase;
+    s.cells = cells;
+    s.view = view_full();
+    s.status_shown = cells > viewer_cells_cap;
+    return s;
+}
+
+// The first control used brings the status line up.
+static void mark_used(ViewerState* s) {
+    if (!s->used) s->status_shown = true;
+    s->used = true;
+}
+
+// A view changed by a key or the wheel during a drag: the drag goes on from here.
+static void restart_drag(ViewerState* s) {
+    s->drag_view = s->view;
+    s->drag_x = s->last_mouse_x;
+    s->drag_y = s->last_mouse_y;
+}
+
+void state_turn_phase(ViewerState* s, double degrees) {
+    mark_used(s);
+    s->phase_degrees += degrees;
+    s->phase = (float)(s->phase_degrees * 0.017453292519943295);  // as read at start-up
+    s->phase_changed = true;
+}
+
+void state_double_cells(ViewerState* s) {
+    mark_used(s);
+    if (s->cells >= viewer_cells_cap) return;  // at or past the cap, Up leaves it
+    s->cells = s->cells < 1 ? 1 : std::min(s->cells * 2, viewer_cells_cap);
+    s->cells_changed = true;
+}
+
+void state_halve_cells(ViewerState* s) {
+    mark_used(s);
+    int c = std::max(1, s->cells / 2);
+    s->cells_changed |= c != s->cells;
+    s->cells = c;
+}
+
+void state_toggle_lock(ViewerState* s) {
+    mark_used(s);
+    s->d_locked = !s->d_locked;
+}
+
+void state_zoom(ViewerState* s, double notches, double px, double py, int w, int h) {
+    mark_used(s);
+    ViewWindow z = view_zoomed(s->view, std::pow(viewer_zoom_step, notches), px, py, w, h);
+    if (notches > 0) {
+        // Go as deep as the float grid allows, a notch at a time, and no further.
+        double n = notches;
+        while (n > 0 && !view_resolvable(z, w, h)) {
+            n = std::max(0.0, n - 1);
+            z = view_zoomed(s->view, std::pow(viewer_zoom_step, n), px, py, w, h);
+        }
+        s->zoom_limited = n < notches;
+        if (n <= 0) return;
+    } else {
+        s->zoom_limited = false;
+    }
+    s->view = z;
+    if (s->dragging) restart_drag(s);
+}
+
+void state_drag(ViewerState* s, bool held, int mouse_x, int mouse_y, int w, int h) {
+    if (held && !s->dragging) {
+        // The press came after the last frame, so the pointer was pressed where
+        // that frame saw it; any motion since already belongs to the drag.
+        mark_used(s);
+        s->dragging = true;
+        s->drag_view = s->view;
+        s->drag_x = s->last_mouse_x;
+        s->drag_y = s->last_mouse_y;
+    }
+    if (!s->dragging) return;
+    s->view = view_panned(s->drag_view, mouse_x - s->drag_x, mouse_y - s->drag_y, w, h);
+    // Panning towards larger coordinates coarsens the float grid: back off until it resolves.
+    while (!view_resolvable(s->view, w, h) && view_zoom(s->view) > 1) {
+        s->view = view_zoomed(s->view, 1 / viewer_zoom_step, w / 2.0, h / 2.0, w, h);
+        s->zoom_limited = true;
+    }
+    if (!held) s->dragging = false;
+}
+
+void state_home(ViewerState* s) {
+    mark_used(s);
+    s->view = view_full();
+    s->zoom_limited = false;
+    if (s->dragging) restart_drag(s);
+}
+
+void state_toggle_status(ViewerState* s) {
+    if (!s->used) {  // the first press shows it, whatever it was
+        mark_used(s);
+        return;
+    }
+    s->status_shown = !s->status_shown;
+}
+
+void state_toggle_help(ViewerState* s) {
+    mark_used(s);
+    s->help_shown = !s->help_shown;
+}
+
+void state_toggle_preview(ViewerState* s) {
+    mark_used(s);
+    s->preview = !s->preview;
+}
+
+void state_follow_pointer(ViewerState* s, int mouse_x, int w) {
+    if (s->d_locked || w <= 0) return;
+    s->d = (1.0 / w) * (mouse_x * map_d_across);  // the step exactly as the viewer always took it
+}
+
+static void apply_key(ViewerState* s, uint16_t press) {
+    bool shift = (press & PRESS_SHIFT) != 0;
+    switch (press & 0xFF) {
+    case KEY_LEFT: state_turn_phase(s, shift ? -10 : -1); break;
+    case KEY_RIGHT: state_turn_phase(s, shift ? 10 : 1); break;
+    case KEY_UP: state_double_cells(s); break;
+    case KEY_DOWN: state_halve_cells(s); break;
+    case KEY_SPACE: state_toggle_lock(s); break;
+    case KEY_HOME: state_home(s); break;
+    case KEY_I: state_toggle_status(s); break;
+    case KEY_H:
+    case KEY_F1: state_toggle_help(s); break;
+    case KEY_F: state_toggle_preview(s); break;
+    default: break;
+    }
+}
+
+void apply_input(ViewerState* s, const ViewerInput& in) {
+    if (in.minimised || in.width <= 0 || in.height <= 0) {
+        s->dragging = false;  // the release may never reach us
+        return;
+    }
+    state_drag(s, (in.buttons & 2) != 0, in.mouse_x, in.mouse_y, in.width, in.height);
+    s->last_mouse_x = in.mouse_x;
+    s->last_mouse_y = in.mouse_y;
+    for (int i = 0; i < in.press_count; i++) apply_key(s, in.presses[i]);
+    if (in.wheel != 0) state_zoom(s, in.wheel / 120.0, in.mouse_x + 0.5, in.mouse_y + 0.5, in.width, in.height);
+    state_follow_pointer(s, in.mouse_x, in.width);
+}
+
+float state_maxit(const ViewerState& s) { return (float)std::min(s.cells, map_max_cells); }

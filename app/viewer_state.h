@@ -1,0 +1,66 @@
+// What the user chose: the map's parameters, the step d and its lock, the view
+// window and the toggles, in one record that the controls change, one function
+// per input. No GL and no window: the driver hands in the frame's input.
+#pragma once
+#include <cstdint>
+
+#include "app/view_window.h"
+
+const int viewer_cells_cap = 100000;  // Up stops here; "config.txt" may ask for more
+const double viewer_zoom_step = 1.25;  // per wheel notch
+
+// One frame's input, taken from the framework's snapshot by the driver.
+struct ViewerInput {
+    int width, height;         // client pixels; 0 wide while minimised
+    int mouse_x, mouse_y;
+    int buttons;               // 2 = right button held
+    int wheel;                 // turned since the last frame: 120 per notch, positive away
+    const uint16_t* presses;   // keys pressed since the last frame, oldest first:
+    int press_count;           //   virtual-key code | 0x100 when Shift was down
+    bool minimised;
+};
+
+struct ViewerState {
+    double phase_degrees;  // accelerating phase as shown and saved
+    float phase;           // the same in radians, as the program takes it
+    int cells;             // cells to track
+    double d;              // step of the map
+    bool d_locked;         // the pointer no longer sets d
+    ViewWindow view;
+    bool used;             // a control was used: the status line came up
+    bool status_shown;
+    bool help_shown;
+    bool preview;          // reduced resolution while the map's inputs move
+    bool phase_changed;    // by keys: written back at exit
+    bool cells_changed;
+    bool zoom_limited;     // float precision ran out: zooming in stopped there
+    bool dragging;         // right button held: the view follows the pointer
+    int drag_x, drag_y;    // pointer where the drag began
+    ViewWindow drag_view;  // view where the drag began
+    int last_mouse_x, last_mouse_y;  // pointer at the previous frame
+};
+
+// The state at start-up: the parameters read from "config.txt" (phase in both
+// units, as read), the full view, nothing used. A cell count beyond the cap
+// brings the status line up at once, to warn that frames will be slow.
+ViewerState viewer_state_make(double phase_degrees, float phase, int cells);
+
+// The frame's input applied: key presses in order, then the drag, the wheel
+// and the pointer's step. Nothing changes while the window is minimised.
+void apply_input(ViewerState* s, const ViewerInput& in);
+
+// One function per control.
+void state_turn_phase(ViewerState* s, double degrees);
+void state_double_cells(ViewerState* s);
+void state_halve_cells(ViewerState* s);
+void state_toggle_lock(ViewerState* s);
+void state_zoom(ViewerState* s, double notches, double px, double py, int w, int h);  // at pixel (px, py)
+void state_drag(ViewerState* s, bool held, int mouse_x, int mouse_y, int w, int h);
+void state_home(ViewerState* s);
+void state_toggle_status(ViewerState* s);
+void state_toggle_help(ViewerState* s);
+void state_toggle_preview(ViewerState* s);
+void state_follow_pointer(ViewerState* s, int mouse_x, int w);  // d from the pointer unless locked
+
+// The cell count as the program's limit: never past what its float counter can reach.
+float state_maxit(const ViewerState& s);

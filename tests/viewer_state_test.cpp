@@ -1,0 +1,150 @@
+// The viewer's controls without a window: the state record driven through
+// apply_input with the frames that keys, wheel and pointer would give.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/map_space.h"
+#include "app/status.h"
+#include "app/viewer_state.h"
+
+namespace {
+
+const int W = 1920, H = 1080;
+const uint16_t SHIFT = 0x100, LEFT = 0x25, UP = 0x26, RIGHT = 0x27, DOWN = 0x28, SPACE = 0x20, HOME = 0x24,
+               KEY_I = 0x49, KEY_H = 0x48, F1 = 0x70, KEY_F = 0x46;
+
+struct Frame {
+    ViewerInput in = {W, H, 0, 0, 0, 0, nullptr, 0, false};
+    std::vector<uint16_t> keys;
+    Frame(int x, int y, std::initializer_list<uint16_t> k = {}) : keys(k) { in.mouse_x = x, in.mouse_y = y; }
+    Frame& wheel(int notches) { return in.wheel = 120 * notches, *this; }
+    Frame& right() { return in.buttons = 2, *this; }
+    void apply(ViewerState* s) {
+        in.presses = keys.data();
+        in.press_count = (int)keys.size();
+        apply_input(s, in);
+    }
+};
+
+ViewerState fresh(int cells = 100) { return viewer_state_make(-30, (float)(-30 * 0.017453292519943295), cells); }
+
+TEST(ViewerStateTest, PhaseAndCellKeys) {
+    ViewerState s = fresh();
+    EXPECT_FALSE(s.status_shown);
+    Frame(384, 300, {RIGHT | SHIFT, RIGHT | SHIFT, LEFT}).apply(&s);
+    EXPECT_EQ(s.phase_degrees, -11);
+    EXPECT_EQ(s.phase, (float)(-11 * 0.017453292519943295));  // converted as at start-up
+    EXPECT_TRUE(s.status_shown);  // the first key brings it up
+    EXPECT_FALSE(s.cells_changed);
+    for (int i = 0; i < 20; i++) Frame(0, 0, {UP}).apply(&s);
+    EXPECT_EQ(s.cells, viewer_cells_cap);  // 102400 is never reached
+    for (int i = 0; i < 40; i++) Frame(0, 0, {DOWN}).apply(&s);
+    EXPECT_EQ(s.cells, 1);
+    EXPECT_TRUE(s.phase_changed && s.cells_changed);
+    ViewerState none = fresh(0);
+    Frame(0, 0, {UP}).apply(&none);
+    EXPECT_EQ(none.cells, 1);
+    // Past the cap from the file: honoured and warned of; Up leaves it, Down halves it.
+    ViewerState big = fresh(300000);
+    EXPECT_TRUE(big.status_shown);
+    Frame(0, 0, {UP}).apply(&big);
+    EXPECT_EQ(big.cells, 300000);
+    Frame(0, 0, {DOWN}).apply(&big);
+    EXPECT_EQ(big.cells, 150000);
+}
+
+TEST(ViewerStateTest, ProgramLimitLetsTheFloatCounterEndTheLoop) {
+    EXPECT_EQ(state_maxit(fresh(100)), 100.0f);
+    for (int cells : {16777215, 16777216, 16777217, 2147483647}) {
+        // A survivor's loop, counted in float as the program counts it.
+        float maxit = state_maxit(fresh(cells));
+        volatile float i = maxit - 2;
+        for (int passes = 0; i <= maxit && passes < 10; passes++) i = i + 1.0f;
+        EXPECT_GT(i, maxit) << cells;
+    }
+}
+
+TEST(ViewerStateTest, SpaceLocksTheStep) {
+    ViewerState s = fresh();
+    Frame(700, 300).apply(&s);
+    Frame(1500, 900, {SPACE}).apply(&s);  // locks the step the last frame showed
+    Frame(1600, 900).apply(&s);
+    EXPECT_EQ(s.d, (1.0 / W) * (700 * 5));
+    Frame(1500, 900, {SPACE}).apply(&s);
+    EXPECT_EQ(s.d, (1.0 / W) * (1500 * 5));
+}
+
+TEST(ViewerStateTest, ZoomStopsWhereFloatsRunOutAndPanBacksOff) {
+    ViewerState s = fresh();
+    int notches = 0;
+    while (!s.zoom_limited && notches++ < 200) Frame(1900, 540).wheel(1).apply(&s);  // near x = 2 pi
+    ASSERT_TRUE(s.zoom_limited);
+    EXPECT_TRUE(view_resolvable(s.view, W, H));
+    ViewWindow deepest = s.view;
+    Frame(1900, 540).wheel(3).apply(&s);
+    EXPECT_EQ(std::memcmp(&deepest, &s.view, sizeof deepest), 0);
+    // Nearer x = 0 the float grid is finer: the same zoom goes deeper there.
+    ViewerState left = fresh();
+    for (int i = 0; i < notches; i++) Frame(20, 540).wheel(1).apply(&left);
+    EXPECT_FALSE(left.zoom_limited);
+    // Dragged over to the coarse side, that view backs off until it resolves again.
+    for (int i = 0; i < 500 && left.view.x1 < map_two_pi; i++) {
+        Frame(W - 1, 540).apply(&left);
+        Frame(W - 1, 540).right().apply(&left);
+        Frame(0, 540).apply(&left);
+    }
+    EXPECT_EQ(left.view.x1, map_two_pi);
+    EXPECT_TRUE(view_resolvable(left.view, W, H));
+    EXPECT_TRUE(left.zoom_limited);
+    Frame(0, 0, {HOME}).apply(&left);
+    EXPECT_FALSE(left.zoom_limited);
+    EXPECT_EQ(view_zoom(left.view), 1);
+}
+
+TEST(ViewerStateTest, DragStartsWhereTheLastFrameSawThePointer) {
+    ViewerState s = fresh();
+    Frame(960, 540).wheel(8).apply(&s);
+    ViewWindow before = s.view;
+    Frame(1060, 490).right().apply(&s);  // pressed and moved between two frames
+    Frame(1160, 440).apply(&s);          // moved on and released
+    EXPECT_FALSE(s.dragging);
+    EXPECT_NEAR(s.view.x0, before.x0 - 200 * (before.x1 - before.x0) / W, 1e-12);
+    EXPECT_NEAR(s.view.xp0, before.xp0 + 100 * (before.xp1 - before.xp0) / H, 1e-12);
+}
+
+TEST(ViewerStateTest, TogglesAndAMinimisedWindow) {
+    ViewerState s = fresh();
+    Frame(5, 5, {KEY_I}).apply(&s);  // the first press shows it, whatever it was
+    EXPECT_TRUE(s.status_shown);
+    Frame(5, 5, {KEY_I, KEY_H, F1, KEY_H, KEY_F}).apply(&s);
+    EXPECT_FALSE(s.status_shown);
+    EXPECT_TRUE(s.help_shown);
+    EXPECT_TRUE(s.preview);
+    ViewerState kept = s;
+    Frame gone(900, 900, {UP, LEFT, SPACE, HOME, KEY_F});
+    gone.in.minimised = true;
+    gone.in.width = 0;
+    gone.wheel(5).right().apply(&s);
+    EXPECT_EQ(std::memcmp(&kept, &s, sizeof s), 0);
+}
+
+TEST(StatusTest, TextNamesEverythingAndWarns) {
+    ViewerState s = fresh(20000000);
+    Frame(96, 0).apply(&s);
+    Frame(96, 0, {SPACE}).apply(&s);
+    s.zoom_limited = true;
+    char text[512];
+    status_text(s, 0.42f, text, sizeof text);
+    std::string t = text;
+    for (const char* part : {"d 0.25 locked", "phase -30 deg", "cells 20000000", "x 0 .. 6.28319", "xp -3 .. 3",
+                             "zoom 1x", "zoom limit", "frames will be slow", "16777215", "drawing 42%"})
+        EXPECT_NE(t.find(part), std::string::npos) << part << " not in " << t;
+    char tiny[20];
+    status_text(s, 0.5f, tiny, sizeof tiny);  // cut short, never overrun
+    EXPECT_EQ(std::strlen(tiny), sizeof tiny - 1);
+}
+
+}  // namespace
