@@ -28,7 +28,7 @@ void delete_all_fonts() {
     while (fonts && font_registry.count) font_delete(fonts[font_registry.count - 1]);
 }
 
-const std::vector<uint8_t> embedded(embedded_font, embedded_font + sizeof embedded_font);
+const std::vector<uint8_t> embedded(embedded_font, embedded_font + embedded_font_size);
 
 Font* load(const std::vector<uint8_t>& data, bool coverage = false, const char* name = "normal") {
     loadfont_data(data.data(), (uint32_t)data.size(), name, coverage);

@@ -18,7 +18,7 @@ void delete_all_fonts() {
 }
 
 Font* load(const char* name) {
-    loadfont_data(embedded_font, sizeof embedded_font, name, false);
+    loadfont_data(embedded_font, embedded_font_size, name, false);
     return fonts[font_registry.count - 1];
 }
 

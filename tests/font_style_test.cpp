@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         test_window_open();
         delete_all_fonts();
-        loadfont_data(embedded_font, sizeof embedded_font, "normal", false);
+        loadfont_data(embedded_font, embedded_font_size, "normal", false);
         normal = fonts[0];
     }
     void TearDown() override { delete_all_fonts(); }
@@ -69,7 +69,7 @@ TEST_F(FontStyleSpec, KeywordsAndUnits) {
 }
 
 TEST_F(FontStyleSpec, ScoresPenaliseOtherBasesScalesBoldnessAndSkew) {
-    loadfont_data(embedded_font, sizeof embedded_font, "other", false);
+    loadfont_data(embedded_font, embedded_font_size, "other", false);
     const FontStyle n = normal->style;
     EXPECT_EQ(font_match_score(n, fonts[1]->style), -1000.0f);
     EXPECT_EQ(font_match_score(n, n), 1.0f);
@@ -149,7 +149,7 @@ TEST_F(FontStyleSpec, DeleteSpecRemovesTheRealisingFontOnly) {
 TEST_F(FontStyleSpec, DeleteSpecFamily) {
     font_delete_spec_family("normal:bold");  // registers the variant, which is no one's base
     EXPECT_EQ(font_registry.count, 2u);
-    loadfont_data(embedded_font, sizeof embedded_font, "other", false);
+    loadfont_data(embedded_font, embedded_font_size, "other", false);
     font_from_spec("normal:italic");
     const GLuint texture = normal->texture;
     font_delete_spec_family("normal");

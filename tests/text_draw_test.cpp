@@ -340,7 +340,7 @@ TEST_F(TextDraw, BracketRestoresTheCallersState) {
 
 TEST_F(TextDraw, EmbeddedFontDrawsVisibleGlyphs) {
     current_font = nullptr;
-    loadfont_data(embedded_font, 14555, "normal", false);
+    loadfont_data(embedded_font, embedded_font_size, "normal", false);
     ASSERT_NE(current_font, nullptr);
     const Font* f = current_font;
     std::vector<Quad> q = capture_text(10, 20, 0, 0, "AB");
