@@ -9,36 +9,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "framework/core/error.h"
 #include "framework/core/memory.h"
+#include "tests/support/files.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class CoreFatal : public ::testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / "tess_core_test";
-    fs::path home;
-    void SetUp() override {
-        GTEST_FLAG_SET(death_test_style, "threadsafe");
-        fs::create_directories(dir);
-        fs::remove(dir / "graphics_error.log");
-        home = fs::current_path();
-        fs::current_path(dir);
-    }
-    void TearDown() override {
-        fs::current_path(home);
-        fs::remove_all(dir);
-    }
-    std::string log() {
-        std::ifstream in(dir / "graphics_error.log", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    ScratchFolder scratch;
 };
 
 #ifdef _WIN32
@@ -63,14 +44,17 @@ std::string after_stamp(const std::string& line) {
 }
 
 TEST_F(CoreFatal, WithoutTheWindowTheBoxIsALineOnStandardError) {
-    log_error("first");
-    EXPECT_EXIT(fatal_error("Disk on fire"), ::testing::ExitedWithCode(1), "Oh sod it: Disk on fire");
-    std::string text = log();
-    size_t end = text.find(EOL);
-    ASSERT_NE(end, std::string::npos) << text;
-    EXPECT_EQ(after_stamp(text.substr(0, end)), "first");
-    std::string second = text.substr(end + strlen(EOL));
-    EXPECT_EQ(after_stamp(second), std::string("Disk on fire") + EOL);
+    expect_fatal(
+        [] {
+            log_error("first");
+            fatal_error("Disk on fire");
+        },
+        "Disk on fire", scratch.dir);
+    std::string text = read_file(scratch.path("graphics_error.log"));
+    ASSERT_GT(text.size(), strlen(EOL));
+    EXPECT_EQ(text.substr(text.size() - strlen(EOL)), EOL);  // text mode
+    EXPECT_EQ(after_stamp(text.substr(0, text.find(EOL))), "first");
+    EXPECT_EQ(after_stamp(last_line(text)), "Disk on fire");
 }
 
 TEST_F(CoreFatal, HeapExhaustionIsFatal) {
@@ -81,9 +65,8 @@ TEST_F(CoreFatal, HeapExhaustionIsFatal) {
     GTEST_SKIP() << "AddressSanitizer refuses the request itself";
 #endif
 #endif
-    EXPECT_EXIT(heap_alloc(SIZE_MAX / 2), ::testing::ExitedWithCode(1), "Oh sod it: Out of memory");
-    EXPECT_EXIT(heap_resize(heap_alloc(1), SIZE_MAX / 2), ::testing::ExitedWithCode(1), "Out of memory");
-    EXPECT_NE(log().find("Out of memory"), std::string::npos);
+    expect_fatal([] { heap_alloc(SIZE_MAX / 2); }, "Out of memory", scratch.dir);
+    expect_fatal([] { heap_resize(heap_alloc(1), SIZE_MAX / 2); }, "Out of memory", scratch.dir);
 }
 
 TEST(CoreHeap, CopiesAndFormats) {
