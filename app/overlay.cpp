@@ -11,7 +11,7 @@
 #include "framework/window/clock.h"
 #include "framework/window/graphics.h"
 
-void overlay_load_font() { loadfont_data(embedded_font, 14555, "normal", false); }
+void overlay_load_font() { loadfont_data(embedded_font, embedded_font_size, "normal", false); }
 
 void overlay_start(Overlay* o) { o->last_time = timer(); }
 

@@ -13,7 +13,7 @@ static bool open_window() {
     if (opened < 0) {
         graphics.windowed = true;
         opened = open_graphics(1280, 800, "text bench");
-        if (opened) loadfont_data(embedded_font, 14555, "normal", false);
+        if (opened) loadfont_data(embedded_font, embedded_font_size, "normal", false);
     }
     return opened == 1;
 }

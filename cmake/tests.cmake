@@ -13,12 +13,21 @@ else()
   set(TESS_GTEST GTest::gtest GTest::gtest_main)
 endif()
 
+# Shared test helpers: files, bytes and fatal errors (no window or GL) in
+# tess_test_files; the test window, GL feedback and state, fonts and the map
+# reference in tess_test_support.
+add_library(tess_test_files STATIC ${PROJECT_SOURCE_DIR}/tests/support/files.cpp)
+target_link_libraries(tess_test_files PUBLIC ${TESS_GTEST})
+target_include_directories(tess_test_files PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(tess_test_files PRIVATE ${TESS_WARNINGS})
 file(GLOB TESS_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+list(REMOVE_ITEM TESS_TEST_SUPPORT ${PROJECT_SOURCE_DIR}/tests/support/files.cpp)
 add_library(tess_test_support STATIC ${TESS_TEST_SUPPORT})
-target_link_libraries(tess_test_support PUBLIC tessaline_app tessaline_fw ${TESS_GTEST})
+target_link_libraries(tess_test_support PUBLIC tess_test_files tessaline_app tessaline_fw ${TESS_GTEST})
 # The tests decode PNG files with stb_image.h.
 target_include_directories(tess_test_support SYSTEM PUBLIC ${TESS_STB_DIR})
 target_include_directories(tess_test_support PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(tess_test_support PRIVATE ${TESS_WARNINGS})
 
 # Tests of the bottom layer link it alone: a call from util or config into the
 # window, GL or X11 fails their link.
@@ -29,7 +38,7 @@ foreach(src ${TESS_TESTS})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src})
   if(name IN_LIST TESS_CORE_TESTS)
-    target_link_libraries(${name} PRIVATE tessaline_core ${TESS_GTEST})
+    target_link_libraries(${name} PRIVATE tess_test_files tessaline_core)
   else()
     target_link_libraries(${name} PRIVATE tess_test_support)
   endif()

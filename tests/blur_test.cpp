@@ -12,55 +12,15 @@
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
+#include "tests/support/feedback.h"
+#include "tests/support/gl_state.h"
 #include "tests/support/test_window.h"
 
 namespace {
 
-struct V {
-    float x, y, colour[4], s, t;
-};
-
-// The quads blur_screen draws, rebuilt from GL's triangle pairs (a, b, d)(b, c, d)
-// or (a, b, c)(a, c, d), as four corners each.
-std::vector<V> blur_quads(float radius) {
-    static std::vector<GLfloat> buffer(1 << 16);
-    const int stride = 3 + 4 + 4;  // GL_3D_COLOR_TEXTURE
-    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    blur_screen(radius);
-    GLint n = glRenderMode(GL_RENDER);
-    EXPECT_GE(n, 0);
-    std::vector<std::vector<V>> tris;
-    for (GLint i = 0; i < n;) {
-        if ((GLenum)buffer[i] != GL_POLYGON_TOKEN) {
-            ADD_FAILURE() << "unexpected token " << buffer[i];
-            break;
-        }
-        int count = (int)buffer[i + 1];
-        i += 2;
-        std::vector<V> poly;
-        for (int k = 0; k < count; k++, i += stride) {
-            const GLfloat* f = &buffer[i];
-            poly.push_back({f[0], graphics.height - f[1], {f[3], f[4], f[5], f[6]}, f[7], f[8]});
-        }
-        tris.push_back(poly);
-    }
-    auto same = [](const V& a, const V& b) { return a.x == b.x && a.y == b.y && a.s == b.s && a.t == b.t; };
-    std::vector<V> quads;
-    for (size_t i = 0; i < tris.size(); i++) {
-        if (tris[i].size() == 4) {
-            quads.insert(quads.end(), tris[i].begin(), tris[i].end());
-            continue;
-        }
-        if (i + 1 >= tris.size()) {
-            ADD_FAILURE() << "odd triangle";
-            break;
-        }
-        const std::vector<V>&t1 = tris[i], &t2 = tris[++i];
-        if (same(t1[1], t2[0]) && same(t1[2], t2[2])) quads.insert(quads.end(), {t1[0], t1[1], t2[1], t1[2]});
-        else quads.insert(quads.end(), {t1[0], t1[1], t1[2], t2[2]});
-    }
-    return quads;
+// The quads blur_screen draws, four corners each.
+std::vector<FeedbackVertex> blur_quads(float radius) {
+    return feedback_quads(feedback_capture([radius] { blur_screen(radius); }));
 }
 
 class Blur : public ::testing::Test {
@@ -77,12 +37,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     void TearDown() override {
-        GLint modelview = 0, projection = 0;
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &modelview);
-        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projection);
-        EXPECT_EQ(modelview, 1);
-        EXPECT_EQ(projection, 1);
-        EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+        expect_gl_at_rest();
         glDisable(GL_BLEND);
     }
 };
@@ -110,7 +65,7 @@ TEST_F(Blur, QuadCountsFollowTheScales) {
 }
 
 TEST_F(Blur, TextureCoversTheWindowAndQuadsShiftBothWays) {
-    std::vector<V> q = blur_quads(2);
+    std::vector<FeedbackVertex> q = blur_quads(2);
     ASSERT_EQ(q.size(), 32u);
     const float r = 0.625f, o = 0.9375f, m = 2.0f / 1024, a = 2.0f / 512;
     const float corner[4][2] = {{0, 0}, {640, 0}, {640, 480}, {0, 480}};
@@ -124,9 +79,9 @@ TEST_F(Blur, TextureCoversTheWindowAndQuadsShiftBothWays) {
     const float alpha[4] = {0.33333334f, 0.25f, 0.33333334f, 0.25f};
     for (int k = 0; k < 4; k++)
         for (int c = 0; c < 4; c++) {
-            const V& v = q[k * 4 + c];
+            const FeedbackVertex& v = q[k * 4 + c];
             EXPECT_NEAR(v.x, corner[c][0], 1e-3) << k << "," << c;
-            EXPECT_NEAR(v.y, corner[c][1], 1e-3) << k << "," << c;
+            EXPECT_NEAR(v.y_down, corner[c][1], 1e-3) << k << "," << c;
             EXPECT_NEAR(v.s, tex[k][c][0], 1e-6) << k << "," << c;
             EXPECT_NEAR(v.t, tex[k][c][1], 1e-6) << k << "," << c;
             EXPECT_NEAR(v.colour[3], alpha[k], 1e-6) << k;

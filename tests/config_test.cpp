@@ -13,6 +13,7 @@
 
 #include "framework/config/config.h"
 #include "framework/util/utils.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -40,37 +41,12 @@ static std::string or_none(const char* s) { return s ? s : "<none>"; }
 
 class ConfigFile : public ::testing::Test {
 protected:
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tess_config_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir / "config.txt", fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir, ec);
-    }
-    std::string path(const char* name) { return (dir / name).string(); }
-    void write_bytes(const std::string& p, const std::string& bytes) {
-        FILE* f = fopen(p.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-    std::string read_bytes(const std::string& p) {
-        std::string out;
-        FILE* f = fopen(p.c_str(), "rb");
-        if (!f) return "<missing>";
-        int c;
-        while ((c = fgetc(f)) != EOF) out += (char)c;
-        fclose(f);
-        return out;
-    }
+    ScratchFolder scratch;
+    fs::path& dir = scratch.dir;
+    std::string path(const char* name) { return scratch.path(name); }
     std::vector<std::string> lines_of(const std::string& bytes) {
         std::string p = path("lines.bin");
-        write_bytes(p, bytes);
+        write_file(p, bytes);
         FILE* f = fopen(p.c_str(), "rb");
         std::vector<std::string> out;
         while (char* line = read_text_line(f)) {
@@ -82,7 +58,7 @@ protected:
         return out;
     }
     GrowArray read_text(const std::string& bytes) {
-        write_bytes(path("in.txt"), bytes);
+        write_file(path("in.txt"), bytes);
         return read_config(path("in.txt").c_str(), ':');
     }
 };
@@ -130,7 +106,7 @@ TEST_F(ConfigFile, ReadSplitsAtTheFirstSeparatorAndTrims) {
 }
 
 TEST_F(ConfigFile, WhitespaceSeparatorKeepsTrimsApart) {
-    write_bytes(path("w.txt"), "  a b  \n\t\n");
+    write_file(path("w.txt"), "  a b  \n\t\n");
     GrowArray l = read_config(path("w.txt").c_str(), ' ');
     EXPECT_EQ(pairs(l), (Pairs{{"", "a b"}}));
     free_config(l);
@@ -193,12 +169,12 @@ TEST_F(ConfigFile, WriteRewritesInNormalForm) {
     GrowArray l = read_text("  Speed :3 \nno separator\nMax: a:b\n");
     std::string out = path("out.txt");
     EXPECT_EQ(write_config(l, out.c_str(), ':'), 1);
-    EXPECT_EQ(read_bytes(out), std::string("Speed: 3") + EOL + "Max: a:b" + EOL);
+    EXPECT_EQ(read_file(out), std::string("Speed: 3") + EOL + "Max: a:b" + EOL);
     EXPECT_FALSE(fs::exists(out + ".new"));
     GrowArray again = read_config(out.c_str(), ':');
     EXPECT_EQ(pairs(again), pairs(l));
     EXPECT_EQ(write_config(again, out.c_str(), '='), 1);  // replaces the old file
-    EXPECT_EQ(read_bytes(out), std::string("Speed= 3") + EOL + "Max= a:b" + EOL);
+    EXPECT_EQ(read_file(out), std::string("Speed= 3") + EOL + "Max= a:b" + EOL);
     free_config(l);
     free_config(again);
 }
@@ -212,10 +188,10 @@ TEST_F(ConfigFile, WriteNeverDestroysWhatItCannotReplace) {
     fs::remove_all(dir / "config.txt");
 
     // The side file cannot be made: the old content stays.
-    write_bytes(path("config.txt"), "old: 1\n");
+    write_file(path("config.txt"), "old: 1\n");
     fs::create_directories(dir / "config.txt.new");
     EXPECT_EQ(write_config(l, path("config.txt").c_str(), ':'), 0);
-    EXPECT_EQ(read_bytes(path("config.txt")), "old: 1\n");
+    EXPECT_EQ(read_file(path("config.txt")), "old: 1\n");
     EXPECT_TRUE(fs::is_directory(dir / "config.txt.new"));
     fs::remove_all(dir / "config.txt.new");
 
@@ -226,7 +202,7 @@ TEST_F(ConfigFile, WriteNeverDestroysWhatItCannotReplace) {
 
 TEST_F(ConfigFile, ReadOnlyFileIsLeftAsItWas) {
     std::string p = path("config.txt");
-    write_bytes(p, "old: 1\r\n");
+    write_file(p, "old: 1\r\n");
     fs::permissions(p, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     FILE* probe = fopen(p.c_str(), "r+b");
     if (probe) {
@@ -235,7 +211,7 @@ TEST_F(ConfigFile, ReadOnlyFileIsLeftAsItWas) {
     }
     GrowArray l = list_of({{"k", "v"}});
     EXPECT_EQ(write_config(l, p.c_str(), ':'), 0);
-    EXPECT_EQ(read_bytes(p), "old: 1\r\n");
+    EXPECT_EQ(read_file(p), "old: 1\r\n");
     free_config(l);
 }
 

@@ -10,84 +10,39 @@
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
+#include "tests/support/feedback.h"
+#include "tests/support/gl_state.h"
 #include "tests/support/test_window.h"
 
 namespace {
 
 const double pi = 3.14159265358979323846;  // M_PI is not standard C++
 
-struct Vertex {
-    double x, y;  // window pixels, y downwards
-    float colour[4];
-};
-struct Prim {
-    GLenum token;  // GL_POINT_TOKEN, GL_LINE_TOKEN (a reset counts as a line), GL_POLYGON_TOKEN
-    std::vector<Vertex> v;
-};
-
-// Runs draw in feedback mode and returns the primitives GL produced.
-std::vector<Prim> capture(const std::function<void()>& draw) {
-    static std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D_COLOR, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    GLint n = glRenderMode(GL_RENDER);
-    EXPECT_GE(n, 0) << "feedback buffer overflow";
-    std::vector<Prim> prims;
-    auto vertex = [&](GLint& i) {
-        Vertex v;
-        v.x = buffer[i];
-        v.y = graphics.height - buffer[i + 1];
-        for (int c = 0; c < 4; c++) v.colour[c] = buffer[i + 3 + c];
-        i += 7;
-        return v;
-    };
-    for (GLint i = 0; i < n;) {
-        GLenum token = (GLenum)buffer[i++];
-        Prim p{token, {}};
-        if (token == GL_POINT_TOKEN) {
-            p.v.push_back(vertex(i));
-        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            p.token = GL_LINE_TOKEN;
-            p.v.push_back(vertex(i));
-            p.v.push_back(vertex(i));
-        } else if (token == GL_POLYGON_TOKEN) {
-            int count = (int)buffer[i++];
-            for (int k = 0; k < count; k++) p.v.push_back(vertex(i));
-        } else {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-        prims.push_back(p);
-    }
-    return prims;
-}
-
 // In window coordinates, the whole window being the viewport.
-std::vector<Prim> capture_window(const std::function<void()>& draw) {
+std::vector<FeedbackPrim> capture_window(const std::function<void()>& draw) {
     glViewport(0, 0, graphics.width, graphics.height);
     begin_window_coords();
-    std::vector<Prim> prims = capture(draw);
+    std::vector<FeedbackPrim> prims = feedback_capture(draw);
     end_window_coords();
     return prims;
 }
 
 // In window coordinates for culling, but viewed through a projection that
 // shows `margin` pixels beyond every edge, so that GL clips nothing culling keeps.
-std::vector<Prim> capture_wide(double margin, const std::function<void()>& draw) {
+std::vector<FeedbackPrim> capture_wide(double margin, const std::function<void()>& draw) {
     glViewport(0, 0, graphics.width, graphics.height);
     begin_window_coords();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-margin, graphics.width + margin, graphics.height + margin, -margin, 240, -240);
     glMatrixMode(GL_MODELVIEW);
-    std::vector<Prim> prims = capture(draw);
+    std::vector<FeedbackPrim> prims = feedback_capture(draw);
     end_window_coords();
     return prims;
 }
 
-bool near(const Vertex& v, double x, double y, double tolerance = 0.01) {
-    return fabs(v.x - x) <= tolerance && fabs(v.y - y) <= tolerance;
+bool near(const FeedbackVertex& v, double x, double y, double tolerance = 0.01) {
+    return fabs(v.x - x) <= tolerance && fabs(v.y_down - y) <= tolerance;
 }
 
 class Draw2d : public ::testing::Test {
@@ -103,12 +58,7 @@ protected:
         cull_offscreen = 1;
     }
     void TearDown() override {
-        GLint modelview = 0, projection = 0;
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &modelview);
-        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &projection);
-        EXPECT_EQ(modelview, 1);
-        EXPECT_EQ(projection, 1);
-        EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+        expect_gl_at_rest();
         cull_offscreen = 1;
     }
 };
@@ -273,12 +223,12 @@ TEST_F(Draw2d, InPrimitiveVariantsShareOneBegin) {
     });
     int points = 0;
     double area = 0;
-    for (const Prim& p : prims) {
+    for (const FeedbackPrim& p : prims) {
         if (p.token == GL_POINT_TOKEN) points++;
         if (p.token != GL_POLYGON_TOKEN) continue;
         for (size_t k = 0; k < p.v.size(); k++) {  // polygons may come split into triangles
-            const Vertex &a = p.v[k], &b = p.v[(k + 1) % p.v.size()];
-            area += (a.x * b.y - b.x * a.y) / 2;
+            const FeedbackVertex &a = p.v[k], &b = p.v[(k + 1) % p.v.size()];
+            area += (a.x * b.y_down - b.x * a.y_down) / 2;
         }
     }
     EXPECT_EQ(points, 5);
@@ -326,7 +276,7 @@ TEST_F(Draw2d, FilledCircleIsAFanOfRimPointsStartingDown) {
             ASSERT_EQ(prims[k].v.size(), 3u);
             // Each triangle holds the centre and rim points k and k + 1.
             int centre = 0, rim_k = 0, rim_next = 0;
-            for (const Vertex& v : prims[k].v) {
+            for (const FeedbackVertex& v : prims[k].v) {
                 centre += near(v, 320, 240, 1e-3);
                 rim_k += near(v, 320 + r * sin(k * step), 240 + r * cos(k * step), 1e-3);
                 rim_next += near(v, 320 + r * sin((k + 1) * step), 240 + r * cos((k + 1) * step), 1e-3);
@@ -340,7 +290,7 @@ TEST_F(Draw2d, ZeroRadiusFanHasCentreAndTwoRimPoints) {
     auto prims = capture_window([] { fill_circle(50, 60, 0, 0xFFFFFF); });
     ASSERT_EQ(prims.size(), 1u);
     ASSERT_EQ(prims[0].v.size(), 3u);
-    for (const Vertex& v : prims[0].v) EXPECT_TRUE(near(v, 50, 60));
+    for (const FeedbackVertex& v : prims[0].v) EXPECT_TRUE(near(v, 50, 60));
 }
 
 TEST_F(Draw2d, OutlineCircleAndArcPositions) {
@@ -370,8 +320,8 @@ TEST_F(Draw2d, SectorIsAFanOrAQuadStripStartingUp) {
     // trunc(10 * pi/2 * 0.8) = 12 segments: 12 triangles around the centre.
     ASSERT_EQ(fan.size(), 12u);
     int centre = 0, top = 0, right = 0;
-    for (const Prim& p : fan)
-        for (const Vertex& v : p.v) {
+    for (const FeedbackPrim& p : fan)
+        for (const FeedbackVertex& v : p.v) {
             centre += near(v, 320, 240, 1e-3);
             top += near(v, 320, 140, 1e-3);    // angle 0: straight up
             right += near(v, 420, 240, 1e-3);  // a quarter turn on: clockwise, to the right
@@ -384,9 +334,9 @@ TEST_F(Draw2d, SectorIsAFanOrAQuadStripStartingUp) {
     auto strip = capture_window([] { fill_sector(320, 240, 0.001, 100, 0, pi / 2, 0xFF0000, 255); });
     ASSERT_FALSE(strip.empty());
     int inner = 0, outer = 0, others = 0;
-    for (const Prim& p : strip)
-        for (const Vertex& v : p.v) {
-            double d = hypot(v.x - 320, v.y - 240);
+    for (const FeedbackPrim& p : strip)
+        for (const FeedbackVertex& v : p.v) {
+            double d = hypot(v.x - 320, v.y_down - 240);
             if (fabs(d - 0.001) < 1e-3) inner++;
             else if (fabs(d - 100) < 1e-3) outer++;
             else others++;
@@ -396,10 +346,10 @@ TEST_F(Draw2d, SectorIsAFanOrAQuadStripStartingUp) {
     EXPECT_GT(outer, 0);
     EXPECT_EQ(others, 0);
     double area = 0;
-    for (const Prim& p : strip)
+    for (const FeedbackPrim& p : strip)
         for (size_t k = 0; k < p.v.size(); k++) {
-            const Vertex &a = p.v[k], &b = p.v[(k + 1) % p.v.size()];
-            area += (a.x * b.y - b.x * a.y) / 2;
+            const FeedbackVertex &a = p.v[k], &b = p.v[(k + 1) % p.v.size()];
+            area += (a.x * b.y_down - b.x * a.y_down) / 2;
         }
     // 12 quads spanning a quarter disc: the area of the inscribed polygon.
     EXPECT_NEAR(fabs(area), 12 * 0.5 * 100 * 100 * sin(pi / 24), 0.05);

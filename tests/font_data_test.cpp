@@ -39,7 +39,7 @@ std::vector<Record> walk(const unsigned char* data, size_t length, size_t* consu
 
 std::vector<Record> records() {
     size_t consumed = 0;
-    return walk(embedded_font, sizeof embedded_font, &consumed);
+    return walk(embedded_font, embedded_font_size, &consumed);
 }
 
 bool is_placeholder_index(int k) {
@@ -73,11 +73,11 @@ std::string ink_image(const Record& r) {
 }
 
 TEST(FontDataRecords, ExactlyFiveHundredTwelveRecordsFillTheBlock) {
-    ASSERT_EQ(sizeof embedded_font, 14555u);
+    ASSERT_EQ(embedded_font_size, 14555u);
     size_t consumed = 0;
-    std::vector<Record> all = walk(embedded_font, sizeof embedded_font, &consumed);
+    std::vector<Record> all = walk(embedded_font, embedded_font_size, &consumed);
     EXPECT_EQ(all.size(), 512u);
-    EXPECT_EQ(consumed, sizeof embedded_font);  // no trailing bytes, no record cut short
+    EXPECT_EQ(consumed, embedded_font_size);  // no trailing bytes, no record cut short
     for (size_t k = 0; k < all.size(); k++) {
         EXPECT_GE(all[k].width, 1) << "glyph " << k;
         EXPECT_GE(all[k].height, 1) << "glyph " << k;

@@ -3,32 +3,23 @@
 // contrast step, first-font selection, hostile data and loadfont's errors.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
-#ifdef _WIN32
-#include <process.h>  // _spawnl: Wine starts Unix programs such as xdotool
-#endif
 
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
+#include "tests/support/files.h"
+#include "tests/support/fonts.h"
 #include "tests/support/test_window.h"
 
 namespace {
 
-void delete_all_fonts() {
-    while (fonts && font_registry.count) font_delete(fonts[font_registry.count - 1]);
-}
-
-const std::vector<uint8_t> embedded(embedded_font, embedded_font + sizeof embedded_font);
+const std::vector<uint8_t> embedded(embedded_font, embedded_font + embedded_font_size);
 
 Font* load(const std::vector<uint8_t>& data, bool coverage = false, const char* name = "normal") {
     loadfont_data(data.data(), (uint32_t)data.size(), name, coverage);
@@ -52,87 +43,14 @@ uint32_t texel(const std::vector<uint8_t>& level, int w, int x, int y) {
     return (uint32_t)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3];
 }
 
-// Fatal errors in a death test's child append to a log in a folder of the
-// tests' own. On Linux the child has no display, so the error box is only
-// printed to stderr; under Wine the box is a window, pressed away with xdotool
-// (Wine starts Unix programs). Without xdotool the death tests are skipped.
-std::filesystem::path fatal_folder() {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "tess_h3_fatal";
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
-void quiet_fatal_errors() {
-    std::filesystem::current_path(fatal_folder());
-#ifndef _WIN32
-    unsetenv("DISPLAY");
-#endif
-}
-
-std::string last_logged_error() {
-    std::string last, line;
-    std::ifstream log(fatal_folder() / "graphics_error.log");
-    while (std::getline(log, line)) last = line;
-    return last;
-}
-
-#ifdef _WIN32
-const char* const SHELL = "Z:\\bin\\sh";
-#endif
-
-class ErrorBoxDismisser {
-public:
-    ErrorBoxDismisser() {
-#ifdef _WIN32
-        worker_ = std::thread([this] {
-            for (; !stop_; std::this_thread::sleep_for(std::chrono::milliseconds(200)))
-                _spawnl(_P_WAIT, SHELL, SHELL, "-c", "\"xdotool search --name 'Oh sod it' key Return 2>/dev/null\"", nullptr);
-        });
-#endif
-    }
-    ~ErrorBoxDismisser() {
-        stop_ = true;
-        if (worker_.joinable()) worker_.join();
-    }
-    static bool available() {
-#ifdef _WIN32
-        return std::filesystem::exists(SHELL) && std::filesystem::exists("Z:\\usr\\bin\\xdotool");
-#else
-        return true;
-#endif
-    }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::thread worker_;
-};
-
-// Runs `fatal` in a child that must end with code 1 and log `message`.
-template <typename F>
-void expect_fatal(F fatal, const std::string& message) {
-    std::string pattern;  // the child's stderr holds the message only where the box prints it
-#ifndef _WIN32
-    for (char c : message) pattern += std::string(strchr("\\^$.|?*+()[]{}", c) ? "\\" : "") + c;
-#endif
-    remove((fatal_folder() / "graphics_error.log").string().c_str());
-    EXPECT_EXIT(
-        {
-            quiet_fatal_errors();
-            fatal();
-        },
-        ::testing::ExitedWithCode(1), pattern);
-    std::string logged = last_logged_error();
-    EXPECT_TRUE(logged.size() > message.size() && logged.substr(logged.size() - message.size() - 1) == " " + message)
-        << logged;
-}
-
+// Fatal errors run in a death test's child and log to the scratch folder.
 class FontLoad : public ::testing::Test {
 protected:
+    ScratchFolder scratch;
     void SetUp() override {
         test_window_open();
         delete_all_fonts();
         font_max_texture_size_override = 0;
-        GTEST_FLAG_SET(death_test_style, "threadsafe");  // children with an X connection of their own
     }
     void TearDown() override {
         delete_all_fonts();
@@ -192,26 +110,22 @@ TEST_F(FontLoad, TooTallAtlasStopsWithTheSizeMessage) {
             font_max_texture_size_override = 128;
             load(embedded);
         },
-        "Font 'normal' required texture of size 128x512 but GL_MAX_TEXTURE_SIZE=128");
+        "Font 'normal' required texture of size 128x512 but GL_MAX_TEXTURE_SIZE=128", scratch.dir);
 }
 
 TEST_F(FontLoad, MissingOrEmptyFileNamesThePath) {
     if (!ErrorBoxDismisser::available()) GTEST_SKIP() << "no xdotool to dismiss the error box";
-    const std::string missing = (fatal_folder() / "no_such.fnt").string();
-    const std::string empty = (fatal_folder() / "empty.fnt").string();
-    remove(missing.c_str());
-    if (FILE* f = fopen(empty.c_str(), "wb")) fclose(f);
+    const std::string missing = scratch.path("no_such.fnt");
+    const std::string empty = scratch.path("empty.fnt");
+    write_file(empty, "");
     ErrorBoxDismisser dismisser;
     for (const std::string& path : {missing, empty})
-        expect_fatal([&] { loadfont(path.c_str(), "normal"); }, "loadfont: '" + path + "' not found");
+        expect_fatal([&] { loadfont(path.c_str(), "normal"); }, "loadfont: '" + path + "' not found", scratch.dir);
 }
 
 TEST_F(FontLoad, FileLoadsLikeTheBytes) {
-    const std::string path = (fatal_folder() / "embedded.fnt").string();
-    FILE* out = fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    fwrite(embedded.data(), 1, embedded.size(), out);
-    fclose(out);
+    const std::string path = scratch.path("embedded.fnt");
+    write_file(path, embedded);
     loadfont(path.c_str(), "fromfile");
     const Font* memory = load(embedded);
     EXPECT_STREQ(fonts[0]->name, "fromfile");

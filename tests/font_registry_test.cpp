@@ -9,18 +9,10 @@
 
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
+#include "tests/support/fonts.h"
 #include "tests/support/test_window.h"
 
 namespace {
-
-void delete_all_fonts() {
-    while (fonts && font_registry.count) font_delete(fonts[font_registry.count - 1]);
-}
-
-Font* load(const char* name) {
-    loadfont_data(embedded_font, sizeof embedded_font, name, false);
-    return fonts[font_registry.count - 1];
-}
 
 Font* variant_of(Font* base, float x_scale) {
     Font* v = font_duplicate(base);
@@ -50,17 +42,17 @@ TEST(FontRegistryFresh, NothingExistsBeforeTheFirstFont) {
 }
 
 TEST_F(FontRegistry, DeletingTheOnlyFontLeavesNoneCurrentAndReloadSelects) {
-    font_delete(load("normal"));
+    font_delete(load_embedded_font("normal"));
     EXPECT_EQ(current_font, nullptr);
     EXPECT_EQ(font_registry.count, 0u);
     EXPECT_EQ(current_style.base, nullptr);  // no style keeps the released font
-    Font* g = load("normal");
+    Font* g = load_embedded_font("normal");
     EXPECT_EQ(current_font, g);
     EXPECT_EQ(current_style.base, g);
 }
 
 TEST_F(FontRegistry, SharedTextureLivesUntilItsLastUserGoes) {
-    Font* base = load("normal");
+    Font* base = load_embedded_font("normal");
     Font* v = variant_of(base, 2.0f);
     const GLuint texture = base->texture;
     ASSERT_EQ(v->texture, texture);
@@ -71,8 +63,8 @@ TEST_F(FontRegistry, SharedTextureLivesUntilItsLastUserGoes) {
 }
 
 TEST_F(FontRegistry, DeleteFamilyRemovesBaseAndVariantsOnly) {
-    Font* other = load("other");
-    Font* base = load("normal");
+    Font* other = load_embedded_font("other");
+    Font* base = load_embedded_font("normal");
     variant_of(base, 2.0f);
     font_select(variant_of(base, 3.0f));
     const GLuint texture = base->texture;
@@ -85,8 +77,8 @@ TEST_F(FontRegistry, DeleteFamilyRemovesBaseAndVariantsOnly) {
 }
 
 TEST_F(FontRegistry, DeletingABaseInUseTakesItsVariantsWithIt) {
-    Font* other = load("other");
-    Font* base = load("normal");
+    Font* other = load_embedded_font("other");
+    Font* base = load_embedded_font("normal");
     variant_of(base, 2.0f);
     font_select(variant_of(base, 0.5f));
     font_delete(base);  // no variant may keep pointing at the released record
@@ -99,7 +91,7 @@ TEST_F(FontRegistry, DeletingABaseInUseTakesItsVariantsWithIt) {
 TEST_F(FontRegistry, DeletingTheCurrentFontPicksTheRandDrawnIndex) {
     std::set<uint32_t> picks;
     for (unsigned seed = 1; seed <= 24; seed++) {
-        Font* base = load("normal");
+        Font* base = load_embedded_font("normal");
         for (int i = 0; i < 5; i++) variant_of(base, 1.0f + i);
         Font* victim = fonts[3];
         font_select(victim);
@@ -119,9 +111,9 @@ TEST_F(FontRegistry, DeletingTheCurrentFontPicksTheRandDrawnIndex) {
 }
 
 TEST_F(FontRegistry, DeletingAnotherFontSwapsTheLastIntoItsSlot) {
-    Font* a = load("a");
-    Font* b = load("b");
-    Font* c = load("c");
+    Font* a = load_embedded_font("a");
+    Font* b = load_embedded_font("b");
+    Font* c = load_embedded_font("c");
     a->style.y_scale = 2.0f;  // edited after selection: the current style keeps its copy
     font_delete(b);
     ASSERT_EQ(font_registry.count, 2u);
@@ -131,8 +123,8 @@ TEST_F(FontRegistry, DeletingAnotherFontSwapsTheLastIntoItsSlot) {
 }
 
 TEST_F(FontRegistry, SelectingTheCurrentFontChangesNothing) {
-    Font* a = load("normal");
-    Font* b = load("other");
+    Font* a = load_embedded_font("normal");
+    Font* b = load_embedded_font("other");
     a->style.y_scale = 20.0f;
     font_select(a);  // already current: its edited style is not taken up
     EXPECT_EQ(font_line_height, 13);
@@ -143,7 +135,7 @@ TEST_F(FontRegistry, SelectingTheCurrentFontChangesNothing) {
 }
 
 TEST_F(FontRegistry, NamesCompareIgnoringCaseAndAreOwnedCopies) {
-    Font* a = load("NORMAL");
+    Font* a = load_embedded_font("NORMAL");
     EXPECT_EQ(font_exists("normal:bold"), 1);
     EXPECT_EQ(font_exists("norma:bold"), 0);
     EXPECT_EQ(font_exists("normalx"), 0);
@@ -157,8 +149,8 @@ TEST_F(FontRegistry, NamesCompareIgnoringCaseAndAreOwnedCopies) {
 }
 
 TEST_F(FontRegistry, CreateEmptyReplacesEveryFontOfThatName) {
-    Font* other = load("other");
-    Font* x = load("X");
+    Font* other = load_embedded_font("other");
+    Font* x = load_embedded_font("X");
     font_set_name(font_duplicate(x), "x");
     font_set_name(variant_of(x, 2.0f), "x");
     font_select(x);
@@ -182,7 +174,7 @@ TEST_F(FontRegistry, CreateEmptyReplacesEveryFontOfThatName) {
 }
 
 TEST_F(FontRegistry, MemoryEstimateCountsRecordsNamesAndAtlasRows) {
-    load("normal");
+    load_embedded_font("normal");
     const uint32_t before = font_memory_estimate(), capacity = font_registry.capacity;
     font_set_name(font_duplicate(fonts[0]), "twelve chars");
     const uint32_t grown = (font_registry.capacity - capacity) * (uint32_t)sizeof(Font*);

@@ -8,13 +8,10 @@
 
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
+#include "tests/support/fonts.h"
 #include "tests/support/test_window.h"
 
 namespace {
-
-void delete_all_fonts() {
-    while (fonts && font_registry.count) font_delete(fonts[font_registry.count - 1]);
-}
 
 Font* named(const char* name) {
     for (uint32_t i = 0; i < font_registry.count; i++)
@@ -28,8 +25,7 @@ protected:
     void SetUp() override {
         test_window_open();
         delete_all_fonts();
-        loadfont_data(embedded_font, sizeof embedded_font, "normal", false);
-        normal = fonts[0];
+        normal = load_embedded_font("normal");
     }
     void TearDown() override { delete_all_fonts(); }
 };
@@ -69,7 +65,7 @@ TEST_F(FontStyleSpec, KeywordsAndUnits) {
 }
 
 TEST_F(FontStyleSpec, ScoresPenaliseOtherBasesScalesBoldnessAndSkew) {
-    loadfont_data(embedded_font, sizeof embedded_font, "other", false);
+    load_embedded_font("other");
     const FontStyle n = normal->style;
     EXPECT_EQ(font_match_score(n, fonts[1]->style), -1000.0f);
     EXPECT_EQ(font_match_score(n, n), 1.0f);
@@ -149,7 +145,7 @@ TEST_F(FontStyleSpec, DeleteSpecRemovesTheRealisingFontOnly) {
 TEST_F(FontStyleSpec, DeleteSpecFamily) {
     font_delete_spec_family("normal:bold");  // registers the variant, which is no one's base
     EXPECT_EQ(font_registry.count, 2u);
-    loadfont_data(embedded_font, sizeof embedded_font, "other", false);
+    load_embedded_font("other");
     font_from_spec("normal:italic");
     const GLuint texture = normal->texture;
     font_delete_spec_family("normal");

@@ -6,13 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "framework/util/grow_array.h"
-
-namespace fs = std::filesystem;
+#include "tests/support/files.h"
 
 static GrowArray ints(std::vector<int> v) {
     GrowArray a = array_make(sizeof(int));
@@ -315,31 +313,8 @@ TEST(GrowArrayHelpers, PowersOfTwoMaxAndSquare) {
 
 class GrowArrayFile : public ::testing::Test {
 protected:
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tess_grow_array_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string path(const char* name) { return (dir / name).string(); }
-    void write_bytes(const std::string& p, const std::vector<unsigned char>& bytes) {
-        FILE* f = fopen(p.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-    std::vector<unsigned char> read_bytes(const std::string& p) {
-        std::vector<unsigned char> out;
-        FILE* f = fopen(p.c_str(), "rb");
-        if (!f) return out;
-        int c;
-        while ((c = fgetc(f)) != EOF) out.push_back((unsigned char)c);
-        fclose(f);
-        return out;
-    }
+    ScratchFolder scratch;
+    std::string path(const char* name) { return scratch.path(name); }
     // Reads p with the full (small = false) or small reader.
     GrowArray read_with(const std::string& p, bool small) {
         if (small) return array_load_small(p.c_str());
@@ -356,22 +331,6 @@ protected:
     }
 };
 
-static std::vector<unsigned char> le32(uint32_t v) {
-    return {(unsigned char)v, (unsigned char)(v >> 8), (unsigned char)(v >> 16), (unsigned char)(v >> 24)};
-}
-
-static std::vector<unsigned char> cat(std::initializer_list<std::vector<unsigned char>> parts) {
-    std::vector<unsigned char> out;
-    for (auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-static uint32_t float_bits(float f) {
-    uint32_t u;
-    memcpy(&u, &f, 4);
-    return u;
-}
-
 TEST_F(GrowArrayFile, SmallFormIsTwentyNineBytesAndReadsBackWithCapacityThree) {
     GrowArray a = array_make(8);
     double v[3] = {1.5, -2.0, 1e300};
@@ -379,10 +338,9 @@ TEST_F(GrowArrayFile, SmallFormIsTwentyNineBytesAndReadsBackWithCapacityThree) {
     a.growth = 30;
     std::string p = path("small.bin");
     EXPECT_EQ(array_save_small(a, p.c_str()), 1);
-    std::vector<unsigned char> bytes = read_bytes(p);
+    std::string bytes = read_file(p);
     ASSERT_EQ(bytes.size(), 29u);
-    EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 5),
-              (std::vector<unsigned char>{3, 0, 0, 0, 8}));
+    EXPECT_EQ(bytes.substr(0, 5), std::string("\3\0\0\0\10", 5));
     GrowArray b = array_load_small(p.c_str());
     ASSERT_NE(b.data, nullptr);
     EXPECT_EQ(b.count, 3u);
@@ -427,7 +385,7 @@ TEST_F(GrowArrayFile, FullFormRoundTripsEveryHeaderField) {
     array_write(second, f);  // a second array behind the first
     array_free(second);
     fclose(f);
-    EXPECT_EQ(read_bytes(p).size(), 16u + 40 * 12 + 16 + 8);
+    EXPECT_EQ(read_file(p).size(), 16u + 40 * 12 + 16 + 8);
     f = fopen(p.c_str(), "rb");
     GrowArray b = array_read(f);
     GrowArray c = array_read(f);
@@ -448,7 +406,7 @@ TEST_F(GrowArrayFile, FullFormRoundTripsEveryHeaderField) {
 
 TEST_F(GrowArrayFile, FullFormHeaderIsLittleEndianAndMinimumCapacityWins) {
     std::string p = path("h.bin");
-    write_bytes(p, cat({le32(2), le32(4), le32(9), le32(float_bits(60)), le32(0x11223344), le32(7)}));
+    write_file(p, cat({le32(2), le32(4), le32(9), le32(float_bits(60)), le32(0x11223344), le32(7)}));
     GrowArray a = read_with(p, false);
     ASSERT_NE(a.data, nullptr);
     EXPECT_EQ(contents(a), (std::vector<int>{0x11223344, 7}));
@@ -457,16 +415,16 @@ TEST_F(GrowArrayFile, FullFormHeaderIsLittleEndianAndMinimumCapacityWins) {
 }
 
 TEST_F(GrowArrayFile, EveryTruncationFailsCleanly) {
-    std::vector<unsigned char> full =
+    Bytes full =
         cat({le32(3), le32(4), le32(1), le32(float_bits(60)), le32(1), le32(2), le32(3)});
-    std::vector<unsigned char> small = cat({le32(3), {4}, le32(1), le32(2), le32(3)});
+    Bytes small = cat({le32(3), {4}, le32(1), le32(2), le32(3)});
     std::string p = path("t.bin");
     for (size_t n = 0; n < full.size(); n++) {
-        write_bytes(p, std::vector<unsigned char>(full.begin(), full.begin() + n));
+        write_file(p, Bytes(full.begin(), full.begin() + n));
         expect_failed(read_with(p, false), ("full form cut at " + std::to_string(n)).c_str());
     }
     for (size_t n = 0; n < small.size(); n++) {
-        write_bytes(p, std::vector<unsigned char>(small.begin(), small.begin() + n));
+        write_file(p, Bytes(small.begin(), small.begin() + n));
         expect_failed(read_with(p, true), ("small form cut at " + std::to_string(n)).c_str());
     }
 }
@@ -476,7 +434,7 @@ TEST_F(GrowArrayFile, CountsAndSizesBeyondTheFileAreRefused) {
     const uint32_t g = float_bits(60);
     struct Case {
         const char* what;
-        std::vector<unsigned char> bytes;
+        Bytes bytes;
     } cases[] = {
         {"count 2^32-1", cat({le32(0xFFFFFFFFu), le32(4), le32(1), le32(g), le32(1)})},
         {"element size 2^31-1", cat({le32(2), le32(0x7FFFFFFF), le32(1), le32(g), le32(1)})},
@@ -489,18 +447,18 @@ TEST_F(GrowArrayFile, CountsAndSizesBeyondTheFileAreRefused) {
         {"growth -1", cat({le32(1), le32(4), le32(1), le32(float_bits(-1)), le32(1)})},
     };
     for (auto& c : cases) {
-        write_bytes(p, c.bytes);
+        write_file(p, c.bytes);
         expect_failed(read_with(p, false), c.what);
     }
-    write_bytes(p, cat({le32(0xFFFFFFFFu), {255}, le32(1)}));
+    write_file(p, cat({le32(0xFFFFFFFFu), {255}, le32(1)}));
     expect_failed(read_with(p, true), "small count 2^32-1");
-    write_bytes(p, cat({le32(4), {0}}));
+    write_file(p, cat({le32(4), {0}}));
     expect_failed(read_with(p, true), "small element size 0");
 }
 
 TEST_F(GrowArrayFile, UnopenableFilesAndNullStreams) {
     expect_failed(array_load_small(path("missing.bin").c_str()), "missing file");
-    expect_failed(array_load_small(dir.string().c_str()), "a directory");
+    expect_failed(array_load_small(scratch.dir.string().c_str()), "a directory");
     expect_failed(array_load_small(nullptr), "null path");
     expect_failed(array_read(nullptr), "null stream");
     expect_failed(array_read_small(nullptr), "null stream");
@@ -511,12 +469,12 @@ TEST_F(GrowArrayFile, UnopenableFilesAndNullStreams) {
 
 TEST_F(GrowArrayFile, UnwritableElementSizeKeepsTheOldFile) {
     std::string p = path("keep.bin");
-    write_bytes(p, {1, 2, 3});
+    write_file(p, Bytes{1, 2, 3});
     GrowArray a = array_make(300);
     array_extend(&a, 1);
     memset(a.data, 0, 300);
     EXPECT_EQ(array_save_small(a, p.c_str()), 0);
-    EXPECT_EQ(read_bytes(p), (std::vector<unsigned char>{1, 2, 3}));
+    EXPECT_EQ(read_file(p), "\1\2\3");
     array_free(a);
 }
 

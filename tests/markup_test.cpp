@@ -8,32 +8,19 @@
 #include <vector>
 
 #include "framework/text/markup.h"
-
-typedef std::vector<uint8_t> Bytes;
+#include "tests/support/files.h"
 
 static const size_t guard_size = 32;
 static const uint8_t guard_byte = 0xA5;
 
-static Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes r;
-    for (const Bytes& p : parts) r.insert(r.end(), p.begin(), p.end());
-    return r;
-}
 static Bytes str(const char* s) { return Bytes(s, s + strlen(s)); }
 static Bytes glyph(int g) { return {2, (uint8_t)(g >> 8), (uint8_t)(g & 255)}; }
 static Bytes size_code(int size, int offset) {
     uint16_t o = (uint16_t)offset;
     return {5, 2, (uint8_t)(size & 255), (uint8_t)(size >> 8), (uint8_t)(o & 255), (uint8_t)(o >> 8)};
 }
-static Bytes command(int sub, uint32_t bits) {
-    return {5, (uint8_t)sub, (uint8_t)bits, (uint8_t)(bits >> 8), (uint8_t)(bits >> 16), (uint8_t)(bits >> 24)};
-}
+static Bytes command(int sub, uint32_t bits) { return cat({{5, (uint8_t)sub}, le32(bits)}); }
 static Bytes upto_end(const char* t) { return Bytes((const uint8_t*)t, (const uint8_t*)encoded_end(t)); }
-static uint32_t float_bits(float f) {
-    uint32_t b;
-    memcpy(&b, &f, 4);
-    return b;
-}
 
 enum Pass { PASS_TEXT, PASS_GREEK, PASS_COMMANDS, PASS_SCRIPTS };
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/draw/palette.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -126,31 +127,23 @@ TEST(HuePalette, Entries) {
     }
 }
 
-std::string read_all(const char* path) {
-    std::string bytes;
-    FILE* f = fopen(path, "rb");
-    if (!f) return bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
-
 #ifdef _WIN32
 const char* const eol = "\r\n";
 #else
 const char* const eol = "\n";
 #endif
 
-TEST(WritePalette, WritesJascPalReadableBack) {
+class WritePalette : public ::testing::Test {
+protected:
+    ScratchFolder scratch;
+};
+
+TEST_F(WritePalette, WritesJascPalReadableBack) {
     float r[256], g[256], b[256];
     build_colour_index_table(r, g, b);
-    const char* path = "palette_test_out.pal";
-    remove(path);
-    ASSERT_EQ(write_palette(r, g, b, path), 0);
-    std::string bytes = read_all(path);
-    remove(path);
+    std::string path = scratch.path("out.pal");
+    ASSERT_EQ(write_palette(r, g, b, path.c_str()), 0);
+    std::string bytes = read_file(path);
     std::string expected = std::string("JASC-PAL") + eol + "0100" + eol + "256" + eol;
     ASSERT_EQ(bytes.compare(0, expected.size(), expected), 0);
     // Parse the entry lines back and compare with the packed table.
@@ -174,25 +167,22 @@ TEST(WritePalette, WritesJascPalReadableBack) {
     EXPECT_EQ(bytes.substr(bytes.size() - last.size()), last);
 }
 
-TEST(WritePalette, ValuesAreNotClamped) {
+TEST_F(WritePalette, ValuesAreNotClamped) {
     float r[256] = {}, g[256] = {}, b[256] = {};
     r[0] = 2.0f;     // 511
     g[0] = -0.5f;    // trunc(-127.95) = -127
     b[0] = 1e30f;    // beyond int: pinned, not undefined
-    const char* path = "palette_test_clamp.pal";
-    ASSERT_EQ(write_palette(r, g, b, path), 0);
-    std::string bytes = read_all(path);
-    remove(path);
+    std::string path = scratch.path("clamp.pal");
+    ASSERT_EQ(write_palette(r, g, b, path.c_str()), 0);
+    std::string bytes = read_file(path);
     EXPECT_NE(bytes.find(std::string("256") + eol + "511 -127 2147483647" + eol), std::string::npos);
 }
 
-TEST(WritePalette, UncreatablePathFailsAndWritesNothing) {
+TEST_F(WritePalette, UncreatablePathFailsAndWritesNothing) {
     float r[256] = {}, g[256] = {}, b[256] = {};
-    const char* path = "no_such_directory_h2/sub/out.pal";
-    EXPECT_NE(write_palette(r, g, b, path), 0);
-    FILE* f = fopen(path, "rb");
-    EXPECT_EQ(f, nullptr);
-    if (f) fclose(f);
+    std::string path = scratch.path("no_such_folder/sub/out.pal");
+    EXPECT_NE(write_palette(r, g, b, path.c_str()), 0);
+    EXPECT_EQ(read_file(path), "<missing>");
     EXPECT_NE(write_palette(r, g, b, nullptr), 0);
     EXPECT_NE(write_palette(r, g, b, ""), 0);
 }

@@ -13,6 +13,7 @@
 #include "framework/text/font.h"
 #include "framework/text/scene_text.h"
 #include "framework/text/text.h"
+#include "tests/support/feedback.h"
 #include "tests/support/test_window.h"
 
 static const int win_w = 640, win_h = 480;
@@ -64,39 +65,11 @@ static void make_test_font() {
     test_font.style.own_glyph_count = 512;
 }
 
-struct FeedbackVertex {
-    float x, y;        // window coordinates
-    float r, g, b;     // colour, 0-1
-    float s, t;        // texture coordinates
-};
-
-// The vertices of every polygon drawn by draw(), via GL feedback. Drivers may
-// split a quad into triangles, so callers compare sets of distinct corners.
+// The vertices of every polygon drawn by draw(), in GL's window coordinates
+// (y upwards). Drivers may split a quad into triangles, so callers compare sets
+// of distinct corners.
 static std::vector<FeedbackVertex> feedback(const std::function<void()>& draw) {
-    std::vector<GLfloat> buf(1 << 16);
-    glFeedbackBuffer((GLsizei)buf.size(), GL_3D_COLOR_TEXTURE, buf.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    GLint n = glRenderMode(GL_RENDER);
-    EXPECT_GE(n, 0) << "feedback buffer overflow";
-    std::vector<FeedbackVertex> out;
-    const int per_vertex = 3 + 4 + 4;
-    for (GLint i = 0; i < n;) {
-        GLint token = (GLint)buf[i++];
-        if (token == GL_POLYGON_TOKEN) {
-            GLint k = (GLint)buf[i++];
-            for (GLint v = 0; v < k; v++, i += per_vertex) {
-                const GLfloat* p = &buf[i];
-                out.push_back({p[0], p[1], p[3], p[4], p[5], p[7], p[8]});
-            }
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            i += 1;
-        } else {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-    }
-    return out;
+    return feedback_polygon_vertices(feedback_capture(draw));
 }
 
 static bool near(double a, double b) { return std::fabs(a - b) < 1e-3; }
@@ -209,8 +182,8 @@ TEST_F(SceneText, MappedGlyphsAreWidenedByHalfATexel) {
         for (const FeedbackVertex& v : fb) {
             if (!has_corner({v}, x, y, tex[k][0], tex[k][1])) continue;
             found = true;
-            EXPECT_NEAR(v.r, k * 40 / 255.0, 1e-3);
-            EXPECT_NEAR(v.g, 1.0, 1e-3);
+            EXPECT_NEAR(v.colour[0], k * 40 / 255.0, 1e-3);
+            EXPECT_NEAR(v.colour[1], 1.0, 1e-3);
         }
         EXPECT_TRUE(found) << "corner " << k;
     }
@@ -225,9 +198,9 @@ TEST_F(SceneText, ScaledTextIsFlatWithLinesTowardPlusY) {
     // 'B' one unit (50) further along +y, back at the line start.
     EXPECT_TRUE(has_corner(fb, 200 - 50 * 0.5 / h, 150 - 50 * 0.5 / h, 9.5 / atlas_w, vt));
     for (const FeedbackVertex& v : fb) {
-        EXPECT_NEAR(v.r, 0x33 / 255.0, 1e-3);
-        EXPECT_NEAR(v.g, 0x66 / 255.0, 1e-3);
-        EXPECT_NEAR(v.b, 0x99 / 255.0, 1e-3);
+        EXPECT_NEAR(v.colour[0], 0x33 / 255.0, 1e-3);
+        EXPECT_NEAR(v.colour[1], 0x66 / 255.0, 1e-3);
+        EXPECT_NEAR(v.colour[2], 0x99 / 255.0, 1e-3);
     }
 }
 
@@ -279,7 +252,7 @@ TEST_F(SceneText, UnitsWidthMatchesTheInPlaneAdvance) {
         glLoadIdentity();
     });
     ASSERT_FALSE(fb.empty());
-    float right = fb[0].x;
+    double right = fb[0].x;
     for (const FeedbackVertex& v : fb) right = std::max(right, v.x);
     EXPECT_NEAR(right, 100 + 50 * text_units_width(s), 1e-3);
 }

@@ -15,6 +15,7 @@
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
 #include "framework/window/screenshot.h"
+#include "tests/support/files.h"
 #include "tests/support/test_window.h"
 
 #ifndef _WIN32
@@ -58,17 +59,6 @@ static void paint_pattern() {
     glMatrixMode(GL_MODELVIEW);
 }
 
-static std::vector<uint8_t> read_all(const std::string& name) {
-    std::vector<uint8_t> bytes;
-    FILE* f = fopen(name.c_str(), "rb");
-    if (!f) return bytes;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-    fclose(f);
-    return bytes;
-}
-
 static uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
 }
@@ -77,7 +67,8 @@ static uint32_t le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | 
 // The file must be the BMP of the window rectangle (x0, y0, w, h) of the
 // picture, rows of `stride` bytes, every header field as laid down.
 static void expect_bmp_of_rect(const std::string& name, int x0, int y0, int w, int h, uint32_t stride) {
-    std::vector<uint8_t> f = read_all(name);
+    std::string text = read_file(name);
+    Bytes f(text.begin(), text.end());
     uint32_t image = stride * (uint32_t)h;
     ASSERT_EQ(f.size(), 54u + image) << name;
     EXPECT_EQ(f[0], 'B');
@@ -156,7 +147,8 @@ static void set_path(const std::string& value) {
 
 class Screenshot : public ::testing::Test {
 protected:
-    fs::path root, work, bin, log;
+    ScratchFolder scratch;
+    fs::path root = scratch.dir, work = root / "work", bin = root / "bin", log = root / "calls.log";
     fs::path previous_dir;
     std::string previous_path;
     double (*previous_timer)() = nullptr;
@@ -171,12 +163,6 @@ protected:
         const char* path = getenv("PATH");
         previous_path = path ? path : "";
         previous_dir = fs::current_path();
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = fs::temp_directory_path() / ("tess_screenshot_" + std::string(info->name()));
-        fs::remove_all(root);
-        work = root / "work";
-        bin = root / "bin";
-        log = root / "calls.log";
         fs::create_directories(work);
         fs::create_directories(bin);
         install_converter();
@@ -188,8 +174,6 @@ protected:
         graphics.timer = previous_timer;
         fs::current_path(previous_dir);
         set_path(previous_path);
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
     }
 
     // A stand-in "bmp2png" that records what it was given and exits with CONVERTER_EXIT.
@@ -223,7 +207,7 @@ protected:
     // One entry per converter run: its arguments as the command interpreter
     // passed them (on Windows the raw argument text of the batch file).
     std::vector<std::string> calls() {
-        std::vector<uint8_t> bytes = read_all(log.string());
+        std::string bytes = fs::exists(log) ? read_file(log.string()) : "";
         std::vector<std::string> out;
         std::string current;
 #ifdef _WIN32

@@ -10,6 +10,7 @@
 #include "framework/draw/solids.h"
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
+#include "tests/support/feedback.h"
 #include "tests/support/test_window.h"
 
 namespace {
@@ -21,19 +22,10 @@ struct V {
     float colour[4];
 };
 
-// One vertex in GL_3D_COLOR_TEXTURE feedback: x, y, z, RGBA, STRQ.
-const int stride = 11;
-
 // Object space equals window space in x and y under glOrtho(0, W, 0, H, -1000, 1000);
 // window depth is 0.5 - z / 2000.
-V decode(const GLfloat* f) {
-    V v = {};
-    v.p[0] = f[0];
-    v.p[1] = f[1];
-    v.p[2] = (0.5 - f[2]) * 2000;
-    for (int k = 0; k < 4; k++) v.colour[k] = f[3 + k];
-    v.t[0] = f[7];
-    v.t[1] = f[8];
+V decode(const FeedbackVertex& f) {
+    V v = {{f.x, f.y, (0.5 - f.depth) * 2000}, {}, {f.s, f.t}, {f.colour[0], f.colour[1], f.colour[2], f.colour[3]}};
     return v;
 }
 
@@ -45,59 +37,17 @@ bool same(const V& a, const V& b) {
     return true;
 }
 
-// GL hands quads back as triangle pairs; put each quad's corners back in order.
-// Two splittings are known: (a, b, d)(b, c, d) and (a, b, c)(a, c, d).
-std::vector<V> rebuild_quads(const std::vector<std::vector<V>>& polys) {
-    std::vector<V> out;
-    for (size_t i = 0; i < polys.size(); i++) {
-        const std::vector<V>& t1 = polys[i];
-        if (t1.size() == 4) {
-            out.insert(out.end(), t1.begin(), t1.end());
-            continue;
-        }
-        if (t1.size() != 3 || i + 1 >= polys.size() || polys[i + 1].size() != 3) {
-            ADD_FAILURE() << "polygon of " << t1.size() << " vertices";
-            return out;
-        }
-        const std::vector<V>& t2 = polys[++i];
-        if (same(t1[1], t2[0]) && same(t1[2], t2[2]))
-            out.insert(out.end(), {t1[0], t1[1], t2[1], t1[2]});
-        else if (same(t1[0], t2[0]) && same(t1[2], t2[1]))
-            out.insert(out.end(), {t1[0], t1[1], t1[2], t2[2]});
-        else
-            ADD_FAILURE() << "triangle pair " << i << " does not form a quad";
-    }
-    return out;
-}
-
 // Runs draw in feedback mode; polygons come back as quads, lines as vertex pairs.
 std::vector<V> capture_once(const std::function<void()>& draw, bool* lines) {
-    static std::vector<GLfloat> buffer(1 << 22);
-    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    GLint n = glRenderMode(GL_RENDER);
-    EXPECT_GE(n, 0) << "feedback buffer overflow";
-    std::vector<std::vector<V>> polys;
-    std::vector<V> line_vertices;
-    for (GLint i = 0; i < n;) {
-        GLenum token = (GLenum)buffer[i++];
-        if (token == GL_POLYGON_TOKEN) {
-            int count = (int)buffer[i++];
-            std::vector<V> poly;
-            for (int k = 0; k < count; k++, i += stride) poly.push_back(decode(&buffer[i]));
-            polys.push_back(poly);
-        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            line_vertices.push_back(decode(&buffer[i]));
-            line_vertices.push_back(decode(&buffer[i + stride]));
-            i += 2 * stride;
-        } else {
-            ADD_FAILURE() << "unexpected token " << token;
-            break;
-        }
-    }
-    *lines = !line_vertices.empty();
-    return *lines ? line_vertices : rebuild_quads(polys);
+    std::vector<FeedbackPrim> prims = feedback_capture(draw);
+    std::vector<FeedbackVertex> vertices;
+    for (const FeedbackPrim& p : prims)
+        if (p.token == GL_LINE_TOKEN) vertices.insert(vertices.end(), p.v.begin(), p.v.end());
+    *lines = !vertices.empty();
+    if (!*lines) vertices = feedback_quads(prims);
+    std::vector<V> out;
+    for (const FeedbackVertex& f : vertices) out.push_back(decode(f));
+    return out;
 }
 
 // Diffuse lights along +x, +y, +z (or their opposites) in red, green, blue:

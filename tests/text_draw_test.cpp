@@ -3,6 +3,7 @@
 // passes) and pixels read back (blend modes, boxed text, pass brightness).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "framework/text/font.h"
 #include "framework/text/text.h"
 #include "framework/window/graphics.h"
+#include "tests/support/feedback.h"
 #include "tests/support/test_window.h"
 
 namespace {
@@ -24,44 +26,20 @@ struct Quad {
     float r, g, b, a;      // colour of the first vertex
 };
 
-// Captures the polygons drawn by draw() and joins them back into quads
-// (llvmpipe hands quads back as pairs of triangles).
+// The glyph quads drawn by draw() (llvmpipe hands quads back as pairs of triangles).
 std::vector<Quad> capture(const std::function<void()>& draw) {
-    std::vector<GLfloat> buf(1 << 16);
-    glFeedbackBuffer((GLsizei)buf.size(), GL_3D_COLOR_TEXTURE, buf.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    int n = glRenderMode(GL_RENDER);
-    EXPECT_GE(n, 0) << "feedback buffer overflow";
-    std::vector<std::vector<const GLfloat*>> polys;
-    for (int i = 0; i < n;) {
-        int token = (int)buf[i++];
-        if (token == GL_POLYGON_TOKEN) {
-            int count = (int)buf[i++];
-            std::vector<const GLfloat*> v;
-            for (int k = 0; k < count; k++, i += 11) v.push_back(&buf[i]);
-            polys.push_back(v);
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            i++;
-        } else {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-    }
+    std::vector<FeedbackVertex> corners = feedback_quads(feedback_capture(draw));
     std::vector<Quad> quads;
-    for (size_t p = 0; p < polys.size(); p++) {
-        std::vector<const GLfloat*> v = polys[p];
-        if (v.size() == 3 && p + 1 < polys.size() && polys[p + 1].size() == 3) {
-            v.insert(v.end(), polys[p + 1].begin(), polys[p + 1].end());
-            p++;
-        }
-        Quad q = {1e9f, 1e9f, -1e9f, -1e9f, 1e9f, 1e9f, -1e9f, -1e9f, v[0][3], v[0][4], v[0][5], v[0][6]};
-        for (const GLfloat* e : v) {
-            float x = e[0], y = graphics.height - e[1];
+    for (size_t i = 0; i + 4 <= corners.size(); i += 4) {
+        const float* c = corners[i].colour;
+        Quad q = {1e9f, 1e9f, -1e9f, -1e9f, 1e9f, 1e9f, -1e9f, -1e9f, c[0], c[1], c[2], c[3]};
+        for (size_t k = i; k < i + 4; k++) {
+            const FeedbackVertex& e = corners[k];
+            float x = (float)e.x, y = (float)e.y_down;
             q.left = std::min(q.left, x), q.right = std::max(q.right, x);
             q.top = std::min(q.top, y), q.bottom = std::max(q.bottom, y);
-            q.s0 = std::min(q.s0, e[7]), q.s1 = std::max(q.s1, e[7]);
-            q.t0 = std::min(q.t0, e[8]), q.t1 = std::max(q.t1, e[8]);
+            q.s0 = std::min(q.s0, e.s), q.s1 = std::max(q.s1, e.s);
+            q.t0 = std::min(q.t0, e.t), q.t1 = std::max(q.t1, e.t);
         }
         quads.push_back(q);
     }
@@ -340,7 +318,7 @@ TEST_F(TextDraw, BracketRestoresTheCallersState) {
 
 TEST_F(TextDraw, EmbeddedFontDrawsVisibleGlyphs) {
     current_font = nullptr;
-    loadfont_data(embedded_font, 14555, "normal", false);
+    loadfont_data(embedded_font, embedded_font_size, "normal", false);
     ASSERT_NE(current_font, nullptr);
     const Font* f = current_font;
     std::vector<Quad> q = capture_text(10, 20, 0, 0, "AB");

@@ -145,7 +145,7 @@ TEST_F(TextMeasure, WordEndsAtWhitespace) {
 TEST(TextMeasureEmbedded, MatchesTheGlyphTable) {
     test_window_open();
     current_font = nullptr;
-    loadfont_data(embedded_font, 14555, "normal", false);
+    loadfont_data(embedded_font, embedded_font_size, "normal", false);
     ASSERT_NE(current_font, nullptr);
     ASSERT_EQ(font_cell_width, 9);  // glyph 67 is 8 wide
     fixed_pitch = 0;

@@ -7,14 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "framework/util/utils.h"
+#include "tests/support/files.h"
 
-namespace fs = std::filesystem;
 
 static std::vector<std::string> strings(StringList l) { return std::vector<std::string>(l, l + list_count(l)); }
 
@@ -85,34 +84,25 @@ TEST(UtilsStrings, CharactersAndCopies) {
 
 class UtilsFile : public ::testing::Test {
 protected:
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tess_utils_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    ScratchFolder scratch;
 };
 
 TEST_F(UtilsFile, ReadWholeFile) {
     int length = -7;
-    EXPECT_EQ(read_whole_file((dir / "missing").string().c_str(), &length), nullptr);
+    EXPECT_EQ(read_whole_file(scratch.path("missing").c_str(), &length), nullptr);
     EXPECT_EQ(length, -7);
-    EXPECT_EQ(read_whole_file(dir.string().c_str(), &length), nullptr);  // a directory
+    EXPECT_EQ(read_whole_file(scratch.dir.string().c_str(), &length), nullptr);  // a directory
     EXPECT_EQ(length, -7);
 
-    std::string empty = (dir / "empty").string();
-    fclose(fopen(empty.c_str(), "wb"));
+    std::string empty = scratch.path("empty");
+    write_file(empty, "");
     EXPECT_EQ(read_whole_file(empty.c_str(), &length), nullptr);
     EXPECT_EQ(length, 0);
 
-    std::string full = (dir / "bytes").string();
-    std::vector<unsigned char> bytes(70000);
-    for (size_t i = 0; i < bytes.size(); i++) bytes[i] = (unsigned char)(i * 7 + (i >> 8));
-    FILE* f = fopen(full.c_str(), "wb");
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
+    std::string full = scratch.path("bytes");
+    Bytes bytes(70000);
+    for (size_t i = 0; i < bytes.size(); i++) bytes[i] = (uint8_t)(i * 7 + (i >> 8));
+    write_file(full, bytes);
     void* block = read_whole_file(full.c_str(), &length);
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(length, 70000);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/viewer_params.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -25,37 +26,9 @@ static float radians(double degrees) { return (float)(degrees * 0.01745329251994
 
 class ViewerParamsFile : public ::testing::Test {
 protected:
-    fs::path old_dir, dir;
-    void SetUp() override {
-        old_dir = fs::current_path();
-        dir = fs::temp_directory_path() /
-              ("tess_viewer_params_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        fs::current_path(dir);
-    }
-    void TearDown() override {
-        fs::current_path(old_dir);
-        std::error_code ec;
-        fs::permissions(dir / "config.txt", fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir, ec);
-    }
-    void write_config_bytes(const std::string& bytes) {
-        FILE* f = fopen("config.txt", "wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-    }
-    std::string config_bytes() {
-        std::string out;
-        FILE* f = fopen("config.txt", "rb");
-        if (!f) return "<missing>";
-        char buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        fclose(f);
-        return out;
-    }
+    ScratchFolder scratch{true};  // the working folder, where the viewer keeps "config.txt"
+    void write_config_bytes(const std::string& bytes) { write_file("config.txt", bytes); }
+    std::string config_bytes() { return read_file("config.txt"); }
 };
 
 TEST_F(ViewerParamsFile, FirstRunWritesBothDefaults) {

@@ -122,7 +122,7 @@ int app_main(const char* command_line) {
     bool save = save_path(command_line, path, sizeof path);
     graphics.windowed = true;
     if (!open_graphics(800, 600, "Tessaline text")) return 1;
-    loadfont_data(embedded_font, 14555, "normal", false);
+    loadfont_data(embedded_font, embedded_font_size, "normal", false);
     if (save) {
         draw_frame();
         glFinish();

@@ -8,9 +8,9 @@
 #include <system_error>
 
 #include "framework/config/config.h"
+#include "framework/config/config_keys.h"
 #include "framework/core/error.h"
 #include "framework/core/memory.h"
-#include "framework/util/utils.h"
 
 GrowArray config_make() { return array_make(sizeof(ConfigEntry)); }
 
@@ -75,35 +75,13 @@ GrowArray read_config(const char* name, char separator) {
     return list;
 }
 
-static ConfigEntry* entries(GrowArray list) { return (ConfigEntry*)list.data; }
-
-// A-Z only: lookups must not depend on the locale. Inline, because every
-// lookup compares against every key.
-static inline unsigned fold(unsigned char c) { return (unsigned)c - 65u < 26u ? c + 32u : c; }
-
-// Length of key when query is a prefix of it (A-Z folded), else -1.
-static long long prefix_match(const char* key, const char* query) {
-    size_t i = 0;
-    for (; query[i]; i++) {
-        unsigned char k = (unsigned char)key[i], q = (unsigned char)query[i];
-        if (k != q && fold(k) != fold(q)) return -1;  // also stops at key's end
-    }
-    return (long long)(i + strlen(key + i));
-}
-
-static bool same_key(const char* a, const char* b) {
-    for (; *a && fold((unsigned char)*a) == fold((unsigned char)*b); a++, b++) {
-    }
-    return fold((unsigned char)*a) == fold((unsigned char)*b);
-}
-
 const char* config_get(GrowArray list, const char* query) {
     if (!query) return nullptr;
-    ConfigEntry* e = entries(list);
+    ConfigEntry* e = config_entries(list);
     const char* best = nullptr;
     long long best_length = 9999999;
     for (uint32_t i = list.count; i-- > 0;) {
-        long long n = prefix_match(e[i].key, query);
+        long long n = config_prefix_length(e[i].key, query);
         if (n >= 0 && n < best_length) {
             best_length = n;
             best = e[i].value;
@@ -112,25 +90,14 @@ const char* config_get(GrowArray list, const char* query) {
     return best;
 }
 
-static int find_key(GrowArray list, const char* key) {
-    ConfigEntry* e = entries(list);
-    for (uint32_t i = list.count; i-- > 0;)
-        if (same_key(e[i].key, key)) return (int)i;
-    return -1;
-}
-
 void config_default(GrowArray* list, const char* key, const char* value) {
-    if (find_key(*list, key) >= 0) return;
-    char *k, *v;
-    copy_string(&k, key);
-    copy_string(&v, value);
-    append_entry(list, k, v);
+    if (config_find_key(*list, key) < 0) append_entry(list, heap_copy(key), heap_copy(value));
 }
 
 int config_remove(GrowArray* list, const char* key) {
-    int i = find_key(*list, key);
+    int i = config_find_key(*list, key);
     if (i < 0) return 0;
-    ConfigEntry* e = entries(*list);
+    ConfigEntry* e = config_entries(*list);
     free(e[i].key);
     free(e[i].value);
     array_remove_swap(list, (uint32_t)i);
@@ -142,7 +109,7 @@ enum WriteResult { WRITTEN, NOT_OPENED, FAILED };
 static WriteResult write_entries(GrowArray list, const char* name, char separator) {
     FILE* f = fopen(name, "wt");  // text mode: CR LF on Windows
     if (!f) return NOT_OPENED;
-    ConfigEntry* e = entries(list);
+    ConfigEntry* e = config_entries(list);
     for (uint32_t i = 0; i < list.count; i++) fprintf(f, "%s%c %s\n", e[i].key, separator, e[i].value);
     bool ok = !ferror(f);
     if (fclose(f) != 0) ok = false;
@@ -178,7 +145,7 @@ int write_config(GrowArray list, const char* name, char separator) {
 }
 
 void free_config(GrowArray list) {
-    ConfigEntry* e = entries(list);
+    ConfigEntry* e = config_entries(list);
     for (uint32_t i = list.count; i-- > 0;) {
         free(e[i].key);
         free(e[i].value);

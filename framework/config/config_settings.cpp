@@ -6,15 +6,18 @@
 #include <cstring>
 
 #include "framework/config/config.h"
+#include "framework/config/config_keys.h"
 #include "framework/core/memory.h"
 #include "framework/util/utils.h"
 
-static ConfigEntry* entries(GrowArray list) { return (ConfigEntry*)list.data; }
+static bool has_prefix(const char* key, const char* query) { return config_prefix_length(key, query) >= 0; }
 
-static bool has_prefix(const char* key, const char* query) {
-    for (; *query; key++, query++)
-        if (lower_ascii(*key) != lower_ascii(*query)) return false;
-    return true;
+// Index of the last entry whose key has the query as a prefix, or -1.
+static int find_prefix(GrowArray list, const char* query) {
+    ConfigEntry* e = config_entries(list);
+    for (uint32_t i = list.count; i-- > 0;)
+        if (has_prefix(e[i].key, query)) return (int)i;
+    return -1;
 }
 
 double config_get_double(GrowArray list, const char* query, double fallback) {
@@ -63,38 +66,28 @@ void config_get_doubles(GrowArray list, const char* query, double* out, unsigned
 
 const char* config_get_nth(GrowArray list, const char* query, int n) {
     if (!query || n < 1) return nullptr;
-    ConfigEntry* e = entries(list);
+    ConfigEntry* e = config_entries(list);
     for (uint32_t i = 0; i < list.count; i++)
         if (has_prefix(e[i].key, query) && --n == 0) return e[i].value;
     return nullptr;
 }
 
-int config_has(GrowArray list, const char* query) {
-    ConfigEntry* e = entries(list);
-    for (uint32_t i = list.count; i-- > 0;)
-        if (has_prefix(e[i].key, query)) return 1;
-    return 0;
-}
+int config_has(GrowArray list, const char* query) { return find_prefix(list, query) >= 0 ? 1 : 0; }
 
 // The copy is made before the old value goes, so value may be that very text.
 static void set_value(ConfigEntry* e, const char* value) {
-    char* copy;
-    copy_string(&copy, value);
+    char* copy = heap_copy(value);
     free(e->value);
     e->value = copy;
 }
 
 void config_set(GrowArray* list, const char* query, const char* value) {
-    ConfigEntry* e = entries(*list);
-    for (uint32_t i = list->count; i-- > 0;) {
-        if (has_prefix(e[i].key, query)) {
-            set_value(&e[i], value);
-            return;
-        }
+    int i = find_prefix(*list, query);
+    if (i >= 0) {
+        set_value(&config_entries(*list)[i], value);
+        return;
     }
-    ConfigEntry n;
-    copy_string(&n.key, query);
-    copy_string(&n.value, value);
+    ConfigEntry n = {heap_copy(query), heap_copy(value)};
     array_append(list, &n);
 }
 
@@ -117,8 +110,7 @@ void config_set_int(GrowArray* list, const char* key, int value) {
 }
 
 void config_set_flag(GrowArray* list, const char* question, int flag) {
-    char* key = nullptr;
-    copy_string(&key, question);  // any length of question
+    char* key = heap_copy(question);  // any length of question
     append_text(&key, " (Y/N)");
     config_set(list, key, flag ? "Y" : "N");
     free(key);
@@ -127,8 +119,7 @@ void config_set_flag(GrowArray* list, const char* question, int flag) {
 // Joins count elements, each formatted by format_one with "" or "," before it.
 template <typename Format>
 static void set_joined(GrowArray* list, const char* key, unsigned count, Format format_one) {
-    char* text = nullptr;
-    copy_string(&text, "");
+    char* text = heap_copy("");
     char piece[80];
     for (unsigned i = 0; i < count; i++) {
         format_one(piece, sizeof piece, i == 0 ? "" : ",", i);
@@ -157,16 +148,10 @@ void config_set_doubles(GrowArray* list, const char* key, const double* values, 
 }
 
 int config_replace(GrowArray* list, const char* key, const char* value) {
-    ConfigEntry* e = entries(*list);
-    for (uint32_t i = list->count; i-- > 0;) {
-        const char *a = e[i].key, *b = key;
-        while (*a && lower_ascii(*a) == lower_ascii(*b)) a++, b++;
-        if (lower_ascii(*a) == lower_ascii(*b)) {
-            set_value(&e[i], value);
-            return 1;
-        }
-    }
-    return 0;
+    int i = config_find_key(*list, key);
+    if (i < 0) return 0;
+    set_value(&config_entries(*list)[i], value);
+    return 1;
 }
 
 void append_text(char** text, const char* suffix) {

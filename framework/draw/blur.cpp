@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "framework/core/numbers.h"
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
@@ -13,9 +14,9 @@ unsigned blur_texture = 0;
 static int texture_width = 0, texture_height = 0;  // size of blur_texture's image, 0 before the first
 
 int blur_texture_size(int n) {
-    int size = 1;
-    while (size < n && size < (1 << 30)) size *= 2;
-    return size;
+    if (n <= 1) return 1;
+    if (n >= (1 << 30)) return 1 << 30;
+    return (int)next_power_of_two((uint32_t)n);
 }
 
 int blur_scale_count(float radius) {

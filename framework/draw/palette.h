@@ -12,6 +12,8 @@ void colour_index_table_packed(int* out);  // out[256], 0xRRGGBB
 int nearest_colour_index(int colour);      // colour: 0xRRGGBB
 void build_hue_palette(float* red, float* green, float* blue);
 
-// Writes "path" as a JASC-PAL file. Returns 0 on success; non-zero when the
-// file cannot be created (nothing is written then) or writing it failed.
+// Writes "path" as a JASC-PAL file. Returns the status of closing the file as
+// the C runtime gives it, 0 on success (as save_bmp passes on the command
+// interpreter's), and EOF when the file cannot be created (nothing is written
+// then) or writing it failed.
 int write_palette(const float* red, const float* green, const float* blue, const char* path);

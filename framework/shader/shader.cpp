@@ -6,12 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/core/memory.h"
+#include "framework/window/caps.h"
 #include "framework/window/error_log.h"
-
-static float version_number() {
-    const char* v = (const char*)glGetString(GL_VERSION);
-    return v ? (float)atof(v) : 0.0f;
-}
 
 template <typename F>
 static void fetch(F& slot, const char* name) {
@@ -21,10 +18,10 @@ static void fetch(F& slot, const char* name) {
 void load_gl2_functions() {
     GraphicsState& g = graphics;
     if (g.gl2_loaded) return;
-    if (version_number() < 2.0f) {
+    if (gl_version() < 2.0f) {
         char text[128];
         snprintf(text, sizeof text, "OpenGL version 2.0 or higher required for shaders; you have version %g",
-                 (double)version_number());
+                 (double)gl_version());
         fatal_error(text);
     }
     Gl2Functions& t = g.gl2;
@@ -50,7 +47,7 @@ int shaders_available() {
     GraphicsState& g = graphics;
     if (g.shader_support_checked) return g.shader_support;
     g.shader_support_checked = 1;
-    if (version_number() < 2.0f) {
+    if (gl_version() < 2.0f) {
         g.shader_support = 0;
         return 0;
     }
@@ -66,19 +63,12 @@ GLuint compile_shader(GLenum type, const char* source) {
     return s;
 }
 
-static char* copy_text(const char* s) {
-    size_t n = strlen(s) + 1;
-    char* c = (char*)malloc(n);
-    memcpy(c, s, n);
-    return c;
-}
-
 char* info_log(GLuint object, bool is_program) {
     GLint n = 0;
     if (is_program) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &n);
     else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &n);
-    if (n <= 0) return copy_text("No information log");
-    char* log = (char*)calloc((size_t)n + 1, 1);  // one spare byte: the text stays terminated
+    if (n <= 0) return heap_copy("No information log");
+    char* log = (char*)heap_alloc_zeroed((size_t)n + 1, 1);  // one spare byte: the text stays terminated
     if (is_program) glGetProgramInfoLog(object, n, nullptr, log);
     else glGetShaderInfoLog(object, n, nullptr, log);
     return log;

@@ -733,3 +733,5 @@ const unsigned char embedded_font[14555] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
 };
+
+const uint32_t embedded_font_size = sizeof embedded_font;

@@ -58,9 +58,6 @@ uint32_t font_memory_estimate();
 // The first registered font (first entry to last) whose name equals the name
 // part of spec (the text before the first ':') ignoring case; null if none.
 Font* font_find(const char* spec);
-// A random index below n (n > 0) from two successive rand() results, each
-// taken to 15 bits; shared by font_delete and the style parser.
-uint32_t font_random_index(uint32_t n);
 
 // Loading.
 // Test seam: when nonzero, used in place of the queried GL_MAX_TEXTURE_SIZE
@@ -73,7 +70,8 @@ void font_layout(Font* f, const unsigned char* data, uint32_t length, uint32_t l
 void loadfont(const char* path, const char* name);
 void loadfont_data(const unsigned char* data, uint32_t length, const char* name, bool coverage_alpha);
 void font_minify_contrast(Font* f);
-extern const unsigned char embedded_font[14555];
+extern const unsigned char embedded_font[];
+extern const uint32_t embedded_font_size;  // bytes of embedded_font
 
 // Style specifications and variants.
 FontStyle parse_font_spec(const char* spec);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/core/memory.h"
 #include "framework/draw/palette.h"
 #include "framework/draw/texture.h"
 #include "framework/platform/gl.h"
@@ -44,13 +45,7 @@ static bool font_read_record(const unsigned char* data, uint32_t length, uint64_
 [[noreturn]] static void font_fatal(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    int n = vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    size_t size = n > 0 ? (size_t)n + 1 : 1;
-    char* text = (char*)malloc(size);
-    text[0] = 0;
-    va_start(args, format);
-    vsnprintf(text, size, format, args);
+    char* text = heap_format_list(format, args);
     va_end(args);
     fatal_error(text);
 }
@@ -141,10 +136,8 @@ static void font_fill_texels(const Font* f, const unsigned char* data, uint32_t 
 void loadfont_data(const unsigned char* data, uint32_t length, const char* name, bool coverage_alpha) {
     if (!data) length = 0;
     if (!name) name = "";
-    Font* f = (Font*)calloc(1, sizeof(Font));
-    size_t name_size = strlen(name) + 1;
-    f->name = (char*)malloc(name_size);
-    memcpy(f->name, name, name_size);
+    Font* f = (Font*)heap_alloc_zeroed(1, sizeof(Font));
+    f->name = heap_copy(name);
 
     uint32_t limit = (uint32_t)font_query_max_texture_size();
     if (limit > 2048) limit = 2048;
@@ -156,7 +149,7 @@ void loadfont_data(const unsigned char* data, uint32_t length, const char* name,
                    f->texture_height, font_query_max_texture_size());
 
     const int w = f->texture_width, h = f->texture_height;
-    unsigned char* texels = (unsigned char*)calloc((size_t)w * h * 4, 1);
+    unsigned char* texels = (unsigned char*)heap_alloc_zeroed((size_t)w * h * 4, 1);
     font_fill_texels(f, data, length, coverage_alpha, texels);
 
     glGenTextures(1, &f->texture);
@@ -191,7 +184,7 @@ void loadfont(const char* path, const char* name) {
                 if (capacity >= MAX_USEFUL_BYTES) break;
                 capacity = capacity ? capacity * 2 : 65536;
                 if (capacity > MAX_USEFUL_BYTES) capacity = MAX_USEFUL_BYTES;
-                bytes = (unsigned char*)realloc(bytes, capacity);
+                bytes = (unsigned char*)heap_resize(bytes, capacity);
             }
             size_t got = fread(bytes + length, 1, capacity - length, file);
             if (got == 0) break;
@@ -224,7 +217,7 @@ void font_minify_contrast(Font* f) {
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &lh);
         if (lw <= 0 || lh <= 0) break;  // no such level (a texture without mipmaps)
         const int64_t W = lw, H = lh;
-        unsigned char* buf = (unsigned char*)malloc((size_t)W * H * 4);
+        unsigned char* buf = (unsigned char*)heap_alloc((size_t)W * H * 4);
         glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, buf);
         for (int k = 48; k < 384; k++) {
             if (k == 58) k = 256;  // the digits, then 256..383

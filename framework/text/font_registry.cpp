@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/core/memory.h"
+#include "framework/core/numbers.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 
@@ -16,14 +18,6 @@ Font* current_font;
 Font** fonts;
 GrowArray font_registry;
 FontStyle current_style = default_style;
-
-static char* copy_text(const char* s) {
-    if (!s) s = "";
-    size_t n = strlen(s) + 1;
-    char* c = (char*)malloc(n);
-    memcpy(c, s, n);
-    return c;
-}
 
 static bool same_name(const char* name, const char* s, size_t n) {
     if (!name || strlen(name) != n) return false;
@@ -60,7 +54,7 @@ int font_exists(const char* spec) { return font_find(spec) ? 1 : 0; }
 
 void font_set_name(Font* f, const char* name) {
     if (!f) return;
-    char* c = copy_text(name);  // copied first: name may be f's own
+    char* c = heap_copy(name);  // copied first: name may be f's own
     free(f->name);
     f->name = c;
 }
@@ -82,9 +76,9 @@ void font_refresh_metrics(Font* f) {
 
 Font* font_duplicate(Font* f) {
     if (!f) return nullptr;
-    Font* d = (Font*)malloc(sizeof(Font));
+    Font* d = (Font*)heap_alloc(sizeof(Font));
     *d = *f;
-    d->name = copy_text(f->name);
+    d->name = heap_copy(f->name);
     font_registry_init();
     array_append(&font_registry, &d);
     return d;
@@ -98,16 +92,6 @@ void font_select(Font* f) {
     font_cell_width = low_byte((float)b->cell_width * f->style.x_scale);
     font_line_height = low_byte((float)b->max_height * f->style.y_scale);
     font_max_width = low_byte((float)b->max_width * f->style.x_scale);
-}
-
-uint32_t font_random_index(uint32_t n) {
-    // rand() is 15 bits wide on the Windows runtime; other runtimes give more,
-    // which would push every draw to n - 1, so both are kept to 15 bits.
-    double r1 = rand() & 0x7FFF;
-    double r2 = rand() & 0x7FFF;
-    double i = (r2 + r1 * (1.0 / 32768.0)) * n * (1.0 / 32768.0);
-    uint32_t k = i >= n ? n - 1 : (uint32_t)i;
-    return k;
 }
 
 // Takes f out of the registry without releasing it: its texture goes when no
@@ -130,7 +114,7 @@ static void font_unregister(Font* f) {
         current_style = default_style;
         return;
     }
-    font_select(fonts[font_random_index(font_count())]);
+    font_select(fonts[random_index((int)font_count())]);
 }
 
 static void font_release(Font* f) {
@@ -200,7 +184,7 @@ void font_delete_based_on(Font* b) {
 
 Font* font_create_empty(const char* name) {
     font_registry_init();
-    char* s = copy_text(name);  // name may belong to a font deleted below
+    char* s = heap_copy(name);  // name may belong to a font deleted below
     for (;;) {
         Font* same = nullptr;
         for (uint32_t i = font_count(); i-- > 0 && !same;)
@@ -208,7 +192,7 @@ Font* font_create_empty(const char* name) {
         if (!same) break;
         font_delete(same);
     }
-    Font* f = (Font*)calloc(1, sizeof(Font));
+    Font* f = (Font*)heap_alloc_zeroed(1, sizeof(Font));
     f->name = s;
     f->style = default_style;
     f->style.base = f;  // a base of its own, so styles can be built on it

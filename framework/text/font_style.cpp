@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/core/memory.h"
+#include "framework/core/numbers.h"
 #include "framework/text/font.h"
 
 static uint32_t font_count() { return fonts ? font_registry.count : 0; }
@@ -83,15 +85,13 @@ FontStyle parse_font_spec(const char* spec) {
     } else if (current_font) {
         s.base = current_font->style.base;
     } else if (font_count() > 0) {
-        s.base = fonts[font_random_index(font_count())]->style.base;
+        s.base = fonts[random_index((int)font_count())]->style.base;
     } else {
         s.base = font_create_empty(spec);
     }
     const char* colon = strchr(spec, ':');
     if (!colon) return s;
-    size_t size = strlen(colon + 1) + 1;
-    char* rest = (char*)malloc(size);
-    memcpy(rest, colon + 1, size);
+    char* rest = heap_copy(colon + 1);
     for (char* segment = rest; segment;) {
         char* next = strchr(segment, ':');
         if (next) *next++ = 0;
@@ -121,11 +121,7 @@ float font_match_score(FontStyle a, FontStyle b) {
 }
 
 static char* append_field(char* name, const char* format, float value) {
-    int n = snprintf(nullptr, 0, format, name, (double)value);
-    size_t size = n > 0 ? (size_t)n + 1 : 1;
-    char* out = (char*)malloc(size);
-    out[0] = 0;
-    snprintf(out, size, format, name, (double)value);
+    char* out = heap_format(format, name, (double)value);
     free(name);
     return out;
 }

@@ -55,7 +55,8 @@ void array_delete(GrowArray* a);  // a record from malloc
 // the elements is refused the same way. array_write_small writes nothing for
 // elements that do not fit its one-byte size field; array_save_small returns
 // 1 when the whole file was written and closed, else 0 (leaving an existing
-// file alone when the element size cannot be written).
+// file alone when the element size cannot be written): a yes/no answer, as
+// the framework's own results are (write_config).
 const uint64_t array_read_reserve_limit = 64u << 20;  // bytes
 void array_write(GrowArray a, FILE* f);
 GrowArray array_read(FILE* f);

@@ -91,18 +91,24 @@ static GrowArray read_body(FILE* f, uint32_t count, int32_t element_size, uint32
     return a;
 }
 
+// Both forms start with the count (0 when there are no element bytes to
+// follow) and end with the elements; header holds the rest of the form's fields.
+static void write_form(GrowArray a, FILE* f, unsigned char* header, size_t header_size) {
+    size_t bytes = element_bytes(a);
+    put_u32(header, bytes ? a.count : 0);
+    fwrite(header, 1, header_size, f);
+    if (bytes) fwrite(a.data, 1, bytes, f);
+}
+
 void array_write(GrowArray a, FILE* f) {
     if (!f) return;
     unsigned char h[16];
     uint32_t growth_bits;
     memcpy(&growth_bits, &a.growth, 4);
-    size_t bytes = element_bytes(a);
-    put_u32(h, bytes ? a.count : 0);
     put_u32(h + 4, (uint32_t)a.element_size);
     put_u32(h + 8, a.min_capacity);
     put_u32(h + 12, growth_bits);
-    fwrite(h, 1, sizeof h, f);
-    if (bytes) fwrite(a.data, 1, bytes, f);
+    write_form(a, f, h, sizeof h);
 }
 
 GrowArray array_read(FILE* f) {
@@ -127,11 +133,8 @@ void array_write_small(GrowArray a, FILE* f) {
     // that reads back as different data; nothing is written instead.
     if (!f || !small_form_fits(a)) return;
     unsigned char h[5];
-    size_t bytes = element_bytes(a);
-    put_u32(h, bytes ? a.count : 0);
     h[4] = (unsigned char)a.element_size;
-    fwrite(h, 1, sizeof h, f);
-    if (bytes) fwrite(a.data, 1, bytes, f);
+    write_form(a, f, h, sizeof h);
 }
 
 GrowArray array_read_small(FILE* f) {

@@ -11,13 +11,16 @@
 
 static const double NOW = -9e99;
 
-static const char* window_stamp() {
+// Date and time of `when` (null: now, local) with the pictures, into out (202 bytes).
+static char* format_pair(const SysTime* when, char* out) {
     char date[100], time[100];
-    plat_format_date(nullptr, graphics.date_format, date, sizeof date);
-    plat_format_time(nullptr, graphics.time_format, time, sizeof time);
-    snprintf(graphics.time_stamp, sizeof graphics.time_stamp, "%s %s", date, time);
-    return graphics.time_stamp;
+    plat_format_date(when, graphics.date_format, date, sizeof date);
+    plat_format_time(when, graphics.time_format, time, sizeof time);
+    snprintf(out, 202, "%s %s", date, time);
+    return out;
 }
+
+static const char* window_stamp() { return format_pair(nullptr, graphics.time_stamp); }
 
 static void window_show(const char* text, const char* caption) { plat_message_box(text, caption); }
 
@@ -36,13 +39,6 @@ uint64_t time_to_filetime(double t) {
 void time_to_systemtime(double t, SysTime* out) {
     memset(out, 0, sizeof *out);
     plat_filetime_to_systemtime(time_to_filetime(t), out);
-}
-
-static void format_pair(const SysTime* when, char* out) {
-    char date[100], time[100];
-    plat_format_date(when, graphics.date_format, date, sizeof date);
-    plat_format_time(when, graphics.time_format, time, sizeof time);
-    snprintf(out, 202, "%s %s", date, time);
 }
 
 char* format_date_time(double t, char* out) {

@@ -19,7 +19,7 @@ int app_main(const char*) {
     const int w = 1200, h = 16;
     graphics.windowed = true;
     if (!open_graphics(w, 100, "text probe")) return 1;
-    loadfont_data(embedded_font, 14555, "normal", false);
+    loadfont_data(embedded_font, embedded_font_size, "normal", false);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     begin_text();

@@ -31,8 +31,9 @@ static void require(bool ok, const char* what, int k) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX) return 0;
-    // An atlas over the limit ends the process through fatal_error, which is the
-    // loader's specified answer, not a finding: such inputs are only laid out.
+    // An atlas over the limit ends the process through fatal_error with the size
+    // message, the loader's deliberate answer and not a finding: such inputs are
+    // only laid out.
     static Font probe;
     font_layout(&probe, data, (uint32_t)size, layout_limit);
     if ((uint32_t)probe.texture_width > layout_limit || (uint32_t)probe.texture_height > layout_limit) return 0;

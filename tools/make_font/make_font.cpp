@@ -335,7 +335,7 @@ static bool write_source(const std::vector<uint8_t>& data, const std::string& pa
         for (size_t j = i; j < i + kPerLine && j < data.size(); j++) fprintf(f, " %u,", data[j]);
         fputc('\n', f);
     }
-    fputs("};\n", f);
+    fputs("};\n\nconst uint32_t embedded_font_size = sizeof embedded_font;\n", f);
     return fclose(f) == 0;
 }
 
