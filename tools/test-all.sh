@@ -2,7 +2,8 @@
 # Installs what is missing, builds every flavour (Linux, Linux with
 # AddressSanitizer + UndefinedBehaviorSanitizer, Windows with MinGW-w64) and
 # runs every test: the include-layer check, the Linux ones natively, the Windows
-# ones under Wine, all on a private Xvfb display. Ends with one line
+# ones under Wine (through the CMake presets linux, linux-asan, windows-mingw),
+# all on a private Xvfb display. Ends with one line
 # "N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
@@ -22,17 +23,15 @@ done
 
 export WINEPREFIX=${WINEPREFIX:-/tmp/tessaline-wine-ci}
 source tools/wine-prefix.sh
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
-export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 run_suites() {
   local passed=$((1 - layers_failed)) failed=$layers_failed
-  for flavour in linux asan windows; do
-    echo "== tests: $flavour"
+  for preset in linux linux-asan windows-mingw; do
+    echo "== tests: $preset"
     log=$(mktemp)
     # One test at a time: they share the display, the pointer and the keyboard.
-    ctest --test-dir "build-$flavour" --output-on-failure --timeout 900 2>&1 | tee "$log"
+    # The presets carry the sanitizer and Wine settings.
+    ctest --preset "$preset" 2>&1 | tee "$log"
     line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
     total=$(echo "$line" | sed -E 's/.*out of ([0-9]+).*/\1/')
     bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed.*/\1/')
