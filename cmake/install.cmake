@@ -75,3 +75,4 @@ if(NOT WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/tessaline.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 endif()
 
+include(${PROJECT_SOURCE_DIR}/cmake/cpack.cmake)

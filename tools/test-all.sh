@@ -3,11 +3,10 @@
 # AddressSanitizer + UndefinedBehaviorSanitizer, Windows with MinGW-w64) and
 # runs every test: the include-layer check, the Linux ones natively, the Windows
 # ones under Wine (through the CMake presets linux, linux-asan, windows-mingw),
-# all on a private Xvfb display. Ends with one line
-# "N passed, N failed".
+# then the packages (tools/check-package.sh), all on a private Xvfb display.
+# Ends with one line "N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
-root=$(pwd)
 bash tools/deps.sh || exit 1
 
 # The include graph first: a bottom layer reaching up fails the run (counted below).
@@ -41,6 +40,15 @@ run_suites() {
     rm -f "$log"
   done
   wineserver -k 2>/dev/null || true
+  # The packages from the folders just tested: no rebuild.
+  echo "== packages"
+  log=$(mktemp)
+  bash tools/check-package.sh 2>&1 | tee "$log"
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  if [ -z "$line" ]; then line="0 passed, 1 failed"; fi
+  passed=$((passed + ${line%% passed*}))
+  failed=$((failed + $(echo "$line" | sed -E 's/.*, ([0-9]+) failed/\1/')))
+  rm -f "$log"
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }
