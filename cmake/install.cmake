@@ -2,6 +2,19 @@
 # gives Tessaline::framework, Tessaline::core and Tessaline::entry) and, on
 # Linux, a pkg-config file; the viewer and, on Windows, the examples as
 # programs. Components: viewer, examples, dev (what cmake/cpack.cmake packs).
+
+# The names users see, in the tree (add_subdirectory) as after installing.
+set_target_properties(tessaline_core PROPERTIES EXPORT_NAME core)
+set_target_properties(tessaline_fw PROPERTIES EXPORT_NAME framework)
+set_target_properties(tessaline_entry PROPERTIES EXPORT_NAME entry)
+add_library(Tessaline::core ALIAS tessaline_core)
+add_library(Tessaline::framework ALIAS tessaline_fw)
+add_library(Tessaline::entry ALIAS tessaline_entry)
+# A project that adds this one as a subfolder keeps its own install and packages.
+if(NOT TESS_INSTALL)
+  return()
+endif()
+
 include(CMakePackageConfigHelpers)
 
 if(WIN32)
@@ -14,15 +27,6 @@ else()
 endif()
 set(TESS_DEV_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/tessaline-dev)
 set(TESS_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tessaline)
-set(TESS_LICENCES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/LICENSES)
-
-# The names users see, in the tree (add_subdirectory) as after installing.
-set_target_properties(tessaline_core PROPERTIES EXPORT_NAME core)
-set_target_properties(tessaline_fw PROPERTIES EXPORT_NAME framework)
-set_target_properties(tessaline_entry PROPERTIES EXPORT_NAME entry)
-add_library(Tessaline::core ALIAS tessaline_core)
-add_library(Tessaline::framework ALIAS tessaline_fw)
-add_library(Tessaline::entry ALIAS tessaline_entry)
 
 # Viewer.
 install(TARGETS tessaline RUNTIME DESTINATION ${TESS_INSTALL_BINDIR} COMPONENT viewer)
