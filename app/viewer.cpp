@@ -2,6 +2,7 @@
 // window is closed or Escape or Q is held.
 #include <cstdlib>
 
+#include "app/headless.h"
 #include "app/overlay.h"
 #include "app/stability_shader.h"
 #include "app/viewer.h"
@@ -34,6 +35,11 @@ void draw_stability_map(GLuint program, double d, float phase, float maxit) {
 }
 
 int app_main(const char*) {
+    int argc = 0;
+    const char* const* argv = plat_arguments(&argc);
+    // Any argument selects the command line and its exit code (the entry
+    // returns 0 whatever app_main returns); with none the viewer starts.
+    if (argc > 1) exit(command_line_main(argc, argv));
     GraphicsState& g = graphics;
     ViewerParams params = read_viewer_params();
     if (!open_graphics(0, 0, "Tessaline")) return 0;

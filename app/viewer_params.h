@@ -8,3 +8,6 @@ struct ViewerParams {
 
 // Reads "config.txt", adds the two settings when missing, rewrites the file.
 ViewerParams read_viewer_params();
+// The same values without writing anything (the file may not even exist);
+// phase_degrees, when given, receives the phase as configured, in degrees.
+ViewerParams peek_viewer_params(double* phase_degrees);

@@ -16,6 +16,8 @@ endif()
 file(GLOB TESS_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
 add_library(tess_test_support STATIC ${TESS_TEST_SUPPORT})
 target_link_libraries(tess_test_support PUBLIC tessaline_app tessaline_fw ${TESS_GTEST})
+# The tests decode PNG files with stb_image.h.
+target_include_directories(tess_test_support SYSTEM PUBLIC ${TESS_STB_DIR})
 target_include_directories(tess_test_support PUBLIC ${PROJECT_SOURCE_DIR})
 
 # Tests of the bottom layer link it alone: a call from util or config into the

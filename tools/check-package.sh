@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the packages from the built folders (cpack in build-linux: the
 # tessaline and tessaline-dev .debs; in build-windows: the two .zips), checks what
-# they hold, installs the viewer's .deb with dpkg, runs the installed viewer on
-# the X display in DISPLAY until Escape, and removes the package again.
+# they hold, installs the viewer's .deb with dpkg, asks the installed program
+# for --version and --help, runs the viewer on the X display in DISPLAY until
+# Escape, and removes the package again.
 # Prints one line per check and ends with "N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
@@ -72,6 +73,8 @@ if dpkg-query -W -f='${Status}' tessaline 2>/dev/null | grep -q "install ok inst
   check "no tessaline package installed before (left alone)" false
 else
   check "dpkg installs the viewer's .deb" $sudo_cmd dpkg -i "$deb" && installed=1
+  check "the installed tessaline answers --version and --help" bash -c \
+    "tessaline --version | tee /dev/stderr | grep -qx 'tessaline $version' && tessaline --help | grep -q '^Usage: tessaline'"
   # A run in a folder of its own: it writes config.txt there, shows its window and ends on Escape.
   run_installed() {
     local dir=$out/run pid rc

@@ -28,6 +28,18 @@ unsigned char vk_from_keysym(unsigned long k) {
     case 0xFF63: return 0x2D;  // Insert
     case 0xFF67: return 0x5D;  // Menu
     case 0xFF7F: return 0x90;  // Num_Lock
+    case 0xFF95: return 0x24;  // KP_Home: keypad keys with Num Lock off
+    case 0xFF96: return 0x25;  // KP_Left
+    case 0xFF97: return 0x26;  // KP_Up
+    case 0xFF98: return 0x27;  // KP_Right
+    case 0xFF99: return 0x28;  // KP_Down
+    case 0xFF9A: return 0x21;  // KP_Prior
+    case 0xFF9B: return 0x22;  // KP_Next
+    case 0xFF9C: return 0x23;  // KP_End
+    case 0xFF9D: return 0x0C;  // KP_Begin (VK_CLEAR)
+    case 0xFF9E: return 0x2D;  // KP_Insert
+    case 0xFF9F: return 0x2E;  // KP_Delete
+    case 0xFFAC: return 0x6C;  // KP_Separator
     case 0xFFAA: return 0x6A;  // KP_Multiply
     case 0xFFAB: return 0x6B;  // KP_Add
     case 0xFFAD: return 0x6D;  // KP_Subtract
@@ -56,6 +68,14 @@ unsigned char vk_from_keysym(unsigned long k) {
     case '\'': return 0xDE;
     default: return 0;
     }
+}
+
+// Keypad keysyms that Num Lock selects: the digits, the decimal point and the separator.
+static bool keypad_numeric(unsigned long k) { return (k >= 0xFFB0 && k <= 0xFFB9) || k == 0xFFAE || k == 0xFFAC; }
+
+unsigned char vk_from_key(unsigned long plain, unsigned long shifted, bool num_lock) {
+    if (num_lock && keypad_numeric(shifted)) return vk_from_keysym(shifted);
+    return vk_from_keysym(plain);
 }
 
 unsigned char vk_generic(unsigned char vk) {

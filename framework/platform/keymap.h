@@ -6,6 +6,7 @@ enum : unsigned char {
     VK_CODE_BACK = 0x08, VK_CODE_TAB = 0x09, VK_CODE_RETURN = 0x0D,
     VK_CODE_SHIFT = 0x10, VK_CODE_CONTROL = 0x11, VK_CODE_MENU = 0x12,
     VK_CODE_ESCAPE = 0x1B, VK_CODE_SPACE = 0x20,
+    VK_CODE_CAPITAL = 0x14, VK_CODE_NUMLOCK = 0x90, VK_CODE_SCROLL = 0x91,
     VK_CODE_F10 = 0x79,
     VK_CODE_LSHIFT = 0xA0, VK_CODE_RSHIFT = 0xA1, VK_CODE_LCONTROL = 0xA2,
     VK_CODE_RCONTROL = 0xA3, VK_CODE_LMENU = 0xA4, VK_CODE_RMENU = 0xA5,
@@ -13,5 +14,9 @@ enum : unsigned char {
 
 // Virtual-key code of an X11 keysym (Latin-1 letters folded to capitals), 0 if none.
 unsigned char vk_from_keysym(unsigned long keysym);
+// Virtual-key code of a key from the keysyms of its first two levels (plain and
+// shifted). Keypad keys give their digit codes with Num Lock on and their
+// navigation codes with it off, as on Windows.
+unsigned char vk_from_key(unsigned long plain, unsigned long shifted, bool num_lock);
 // The generic code a left/right variant also sets (Shift, Control, Alt), or 0.
 unsigned char vk_generic(unsigned char vk);

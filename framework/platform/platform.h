@@ -5,6 +5,7 @@
 // from this header alone. Nothing outside framework/platform includes
 // windows.h or X11 headers.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 typedef uintptr_t MsgWParam;
@@ -81,7 +82,7 @@ void plat_restore_display_mode();                  // ChangeDisplaySettingsA(non
 void plat_show_cursor(bool show);                  // ShowCursor
 MsgResult plat_default_window_proc(void* window, unsigned message, MsgWParam wparam, MsgLParam lparam);
 void plat_swap_buffers(void* dc);                  // SwapBuffers
-void* plat_gl_proc_address(const char* name);      // wglGetProcAddress; null if unknown
+void* plat_gl_proc_address(const char* name);      // wglGetProcAddress; null if unknown (also for 1, 2, 3, -1)
 // Swap control, with a current context. Win32: "WGL_EXT_swap_control" found as a
 // substring of GL_EXTENSIONS, and wglGetProcAddress("wglSwapIntervalEXT"). X11:
 // "GLX_EXT_swap_control" or "GLX_MESA_swap_control" in the GLX extension string,
@@ -95,8 +96,10 @@ int plat_get_dispatch_message();                   // GetMessageA, then Translat
 void plat_post_quit_message(int code);             // PostQuitMessage
 bool plat_is_iconic(void* window);                 // IsIconic
 void plat_set_topmost(void* window);               // SetWindowPos(HWND_TOPMOST, SWP_NOMOVE | SWP_NOSIZE)
-void plat_minimise(void* window);                  // CloseWindow: minimise, not destroy
-void plat_keyboard_state(unsigned char keys[256]); // GetKeyboardState, indexed by virtual-key code
+void plat_minimise(void* window);                  // CloseWindow: minimise, not destroy; restorable
+void plat_keyboard_state(unsigned char keys[256]); // GetKeyboardState, indexed by virtual-key code:
+                                                   // this program's keys, none held while it has no focus
+void plat_sleep(unsigned milliseconds);            // Sleep
 
 // --- message box, clock, calendar, process -----------------------------------
 void plat_message_box(const char* text, const char* caption);  // modal error box; returns when dismissed
@@ -112,3 +115,22 @@ int plat_format_date(const SysTime* when, const char* picture, char* out, int si
 int plat_format_time(const SysTime* when, const char* picture, char* out, int size);
 const char* plat_command_line();                   // GetCommandLineA
 void* plat_module_handle();                        // GetModuleHandleA(null)
+
+// --- offscreen rendering, files, arguments ---------------------------------
+// These live in the backends' *_offscreen.cpp and *_process.cpp files.
+// A GL context that draws with no window on any screen (into framebuffer
+// objects), made current; plat_gl_proc_address serves it. Linux: EGL on Mesa's
+// surfaceless platform, needing no display; GLX with a pbuffer on the display
+// in DISPLAY only when EGL fails. Windows: WGL on a window that is never shown.
+// On success message names what was made; on failure (null) it says why.
+void* plat_create_offscreen_context(char* message, size_t size);
+void plat_release_offscreen_context(void* context);  // makes none current and deletes; null does nothing
+// Renames from to to, replacing an existing file to (MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING); false, with both left alone, on failure.
+bool plat_replace_file(const char* from, const char* to);
+// The program's arguments as the C runtime splits the command line (argv[0]
+// is the program); valid for the life of the process.
+const char* const* plat_arguments(int* count);
+// Lets stdout and stderr reach the console the program was started from
+// where they would reach nothing (a Windows GUI program); elsewhere nothing.
+void plat_console_output();

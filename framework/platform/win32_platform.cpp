@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "framework/platform/gl_proc.h"
 #include "framework/platform/platform.h"
 
 namespace {
@@ -97,14 +98,14 @@ MsgResult plat_default_window_proc(void* window, unsigned message, MsgWParam wpa
 
 void plat_swap_buffers(void* dc) { SwapBuffers((HDC)dc); }
 
-void* plat_gl_proc_address(const char* name) { return (void*)wglGetProcAddress(name); }
+void* plat_gl_proc_address(const char* name) { return gl_proc_or_null((void*)wglGetProcAddress(name)); }
 
 bool plat_has_swap_control() {
     const char* list = (const char*)glGetString(GL_EXTENSIONS);
     return list && strstr(list, "WGL_EXT_swap_control");
 }
 
-void* plat_swap_interval_proc() { return (void*)wglGetProcAddress("wglSwapIntervalEXT"); }
+void* plat_swap_interval_proc() { return gl_proc_or_null((void*)wglGetProcAddress("wglSwapIntervalEXT")); }
 
 bool plat_peek_message() {
     MSG m;
@@ -130,6 +131,8 @@ void plat_set_topmost(void* window) {
 void plat_minimise(void* window) { CloseWindow((HWND)window); }
 
 void plat_keyboard_state(unsigned char keys[256]) { GetKeyboardState(keys); }
+
+void plat_sleep(unsigned milliseconds) { Sleep(milliseconds); }
 
 void plat_message_box(const char* text, const char* caption) {
     MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_SETFOREGROUND);

@@ -1,7 +1,8 @@
 // X11/GLX backend of the platform contract (platform.h). Each function does
 // what the framework expects of the Win32 call it stands for: X events are
 // queued as Win32-numbered messages and dispatched to window_proc, the
-// keyboard snapshot is indexed by virtual-key codes, and so on.
+// keyboard snapshot is indexed by virtual-key codes, and so on. Screen
+// metrics and display modes are in x11_display.cpp.
 #include "framework/platform/platform.h"
 
 #include <GL/glx.h>
@@ -10,10 +11,8 @@
 #include <X11/Xutil.h>
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
-#ifdef TESS_HAVE_XRANDR
-#include <X11/extensions/Xrandr.h>
-#endif
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +23,8 @@
 
 #include "framework/platform/keymap.h"
 #include "framework/platform/time_picture.h"
+#include "framework/platform/x11_internal.h"
+#include "framework/platform/x11_offscreen.h"
 
 namespace {
 
@@ -45,17 +46,16 @@ struct X11State {
     bool popup = false;
     bool iconic = false;
     bool destroyed = false;
+    bool focused = false;   // keyboard input comes to this window
+    bool obscured = false;  // something is stacked over part of it
     int width = 0, height = 0;  // last client size reported
     int cursor_count = 0;       // ShowCursor display counter
     Cursor blank_cursor = 0;
-    unsigned char vk_of_keycode[256] = {};
+    unsigned char vk_plain[256] = {};  // virtual-key code per keycode, Num Lock off
+    unsigned char vk_num[256] = {};    // the same with Num Lock on
+    unsigned num_lock_mask = 0, scroll_lock_mask = 0;  // modifiers the lock keys set; 0 if none
     unsigned char toggled[256] = {};  // low bit of the keyboard state
     std::deque<QueuedMessage> queue;
-#ifdef TESS_HAVE_XRANDR
-    bool mode_changed = false;
-    SizeID original_size = 0;
-    Rotation original_rotation = 0;
-#endif
 };
 
 X11State x;
@@ -63,20 +63,41 @@ int dc_token;  // the "device context" handed out: the address stands for the wi
 
 int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
 
-Display* display() {
+// Built at start and again whenever the keyboard mapping changes.
+void load_key_tables(Display* d) {
+    memset(x.vk_plain, 0, sizeof x.vk_plain);
+    memset(x.vk_num, 0, sizeof x.vk_num);
+    int min_kc = 0, max_kc = 0;
+    XDisplayKeycodes(d, &min_kc, &max_kc);
+    for (int kc = min_kc; kc <= max_kc && kc < 256; kc++) {
+        KeySym plain = XkbKeycodeToKeysym(d, (KeyCode)kc, 0, 0);
+        KeySym shifted = XkbKeycodeToKeysym(d, (KeyCode)kc, 0, 1);
+        x.vk_plain[kc] = vk_from_key(plain, shifted, false);
+        x.vk_num[kc] = vk_from_key(plain, shifted, true);
+    }
+    x.num_lock_mask = XkbKeysymToModifiers(d, XK_Num_Lock);
+    x.scroll_lock_mask = XkbKeysymToModifiers(d, XK_Scroll_Lock);
+}
+
+const unsigned char* key_table(unsigned modifiers) {
+    return x.num_lock_mask && (modifiers & x.num_lock_mask) ? x.vk_num : x.vk_plain;
+}
+
+}  // namespace
+
+Display* x11_display() {
     if (!x.display && !x.display_tried) {
         x.display_tried = true;
         x.display = XOpenDisplay(nullptr);
         if (x.display) {
             XSetErrorHandler(ignore_x_errors);
-            int min_kc = 0, max_kc = 0;
-            XDisplayKeycodes(x.display, &min_kc, &max_kc);
-            for (int kc = min_kc; kc <= max_kc && kc < 256; kc++)
-                x.vk_of_keycode[kc] = vk_from_keysym(XkbKeycodeToKeysym(x.display, (KeyCode)kc, 0, 0));
+            load_key_tables(x.display);
         }
     }
     return x.display;
 }
+
+namespace {
 
 MsgLParam pack_point(int px, int py) {
     return (MsgLParam)(((unsigned)py & 0xFFFFu) << 16 | ((unsigned)px & 0xFFFFu));
@@ -124,7 +145,7 @@ void translate(XEvent& e) {
     case KeyPress:
     case KeyRelease: {
         unsigned kc = e.xkey.keycode & 0xFF;
-        unsigned char vk = x.vk_of_keycode[kc];
+        unsigned char vk = key_table(e.xkey.state)[kc];
         bool alt = (e.xkey.state & Mod1Mask) != 0 || vk == VK_CODE_LMENU || vk == VK_CODE_RMENU ||
                    vk == VK_CODE_F10;
         bool down = e.type == KeyPress;
@@ -142,6 +163,28 @@ void translate(XEvent& e) {
         }
         break;
     }
+    case EnterNotify:
+        // As Windows tells a window that appears under the pointer where it is.
+        if (e.xcrossing.window == x.window)
+            push(MSG_MOUSEMOVE, button_bits(e.xcrossing.state), pack_point(e.xcrossing.x, e.xcrossing.y));
+        break;
+    case FocusIn:
+        if (e.xfocus.window == x.window) x.focused = true;
+        break;
+    case FocusOut:
+        // Another client's grab (a window manager's Alt+Tab) leaves the focus here.
+        if (e.xfocus.window == x.window && e.xfocus.mode != NotifyGrab && e.xfocus.detail != NotifyInferior)
+            x.focused = false;
+        break;
+    case VisibilityNotify:
+        if (e.xvisibility.window == x.window) x.obscured = e.xvisibility.state != VisibilityUnobscured;
+        break;
+    case MappingNotify:
+        if (e.xmapping.request != MappingPointer) {
+            XRefreshKeyboardMapping(&e.xmapping);
+            load_key_tables(e.xmapping.display);
+        }
+        break;
     case ConfigureNotify:
         if (e.xconfigure.window == x.window &&
             (e.xconfigure.width != x.width || e.xconfigure.height != x.height)) {
@@ -181,7 +224,7 @@ void translate(XEvent& e) {
 }
 
 void pull_events() {
-    Display* d = display();
+    Display* d = x11_display();
     if (!d) return;
     while (x.queue.empty() && XPending(d)) {
         XEvent e;
@@ -190,38 +233,50 @@ void pull_events() {
     }
 }
 
+// An initial window-manager state, set before the window is mapped.
 void set_state_atom(const char* name) {
     Atom state = XInternAtom(x.display, "_NET_WM_STATE", False);
     Atom value = XInternAtom(x.display, name, False);
     XChangeProperty(x.display, x.window, state, XA_ATOM, 32, PropModeAppend, (unsigned char*)&value, 1);
 }
 
-}  // namespace
-
-int plat_metric(int which) {
-    Display* d = display();
-    int sw = d ? DisplayWidth(d, DefaultScreen(d)) : 0;
-    int sh = d ? DisplayHeight(d, DefaultScreen(d)) : 0;
-    switch (which) {
-    case METRIC_CXSCREEN: case METRIC_CXVIRTUALSCREEN: return sw;
-    case METRIC_CYSCREEN: case METRIC_CYVIRTUALSCREEN: return sh;
-    case METRIC_XVIRTUALSCREEN: case METRIC_YVIRTUALSCREEN: return 0;
-    // The frame a window manager draws is outside the client window; these
-    // stand for it so that framed sizes come out as on Windows.
-    case METRIC_CXFRAME: case METRIC_CYFRAME: return 4;
-    case METRIC_CYCAPTION: return 23;
-    default: return 0;
-    }
+// The popup is a managed window, so that a window manager can list it when it
+// is minimised and bring it back: no decorations, above the others, and full
+// screen when it covers the primary monitor.
+void make_popup_hints(int cx, int cy, int cw, int ch) {
+    struct {
+        unsigned long flags, functions, decorations;
+        long input_mode;
+        unsigned long status;
+    } motif = {2 /* decorations */, 0, 0, 0, 0};
+    Atom hints = XInternAtom(x.display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(x.display, x.window, hints, hints, 32, PropModeReplace, (unsigned char*)&motif, 5);
+    set_state_atom("_NET_WM_STATE_ABOVE");
+    X11Rect m = x11_primary_monitor(x.display);
+    if (cx == m.x && cy == m.y && cw == m.w && ch == m.h) set_state_atom("_NET_WM_STATE_FULLSCREEN");
 }
 
+// ICCCM: a window manager owns the selection WM_S<screen>.
+bool window_manager_running() {
+    char name[32];
+    snprintf(name, sizeof name, "WM_S%d", DefaultScreen(x.display));
+    return XGetSelectionOwner(x.display, XInternAtom(x.display, name, False)) != None;
+}
+
+}  // namespace
+
 bool plat_cursor_pos(int* px, int* py) {
-    Display* d = display();
+    Display* d = x11_display();
     *px = *py = 0;
     if (!d) return false;
     Window root, child;
     int wx, wy;
     unsigned mask;
-    return XQueryPointer(d, DefaultRootWindow(d), &root, &child, px, py, &wx, &wy, &mask);
+    if (!XQueryPointer(d, DefaultRootWindow(d), &root, &child, px, py, &wx, &wy, &mask)) return false;
+    X11Rect m = x11_primary_monitor(d);
+    *px -= m.x;
+    *py -= m.y;
+    return true;
 }
 
 bool plat_register_window_class(void*, void*) {
@@ -231,7 +286,7 @@ bool plat_register_window_class(void*, void*) {
 }
 
 void* plat_create_window(const char* title, unsigned style, int wx, int wy, int ww, int wh, void*) {
-    Display* d = display();
+    Display* d = x11_display();
     if (!d || x.window) return nullptr;
     int screen = DefaultScreen(d);
     int attrs[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
@@ -255,17 +310,19 @@ void* plat_create_window(const char* title, unsigned style, int wx, int wy, int 
     }
     if (cw < 1) cw = 1;
     if (ch < 1) ch = 1;
+    X11Rect primary = x11_primary_monitor(d);
+    cx += primary.x;
+    cy += primary.y;
     x.colormap = XCreateColormap(d, RootWindow(d, screen), vis, AllocNone);
     XSetWindowAttributes swa = {};
     swa.colormap = x.colormap;
     swa.background_pixel = 0;
     swa.border_pixel = 0;
-    swa.override_redirect = x.popup;  // borderless and above everything, like a topmost popup
     swa.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                     StructureNotifyMask | FocusChangeMask | ExposureMask;
+                     EnterWindowMask | StructureNotifyMask | FocusChangeMask | ExposureMask |
+                     VisibilityChangeMask;
     x.window = XCreateWindow(d, RootWindow(d, screen), cx, cy, (unsigned)cw, (unsigned)ch, 0, depth,
-                             InputOutput, vis, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask |
-                             CWOverrideRedirect, &swa);
+                             InputOutput, vis, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &swa);
     if (!x.window) return nullptr;
     XStoreName(d, x.window, title ? title : "");
     XSizeHints hints = {};
@@ -278,10 +335,7 @@ void* plat_create_window(const char* title, unsigned style, int wx, int wy, int 
     x.wm_protocols = XInternAtom(d, "WM_PROTOCOLS", False);
     x.wm_delete = XInternAtom(d, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(d, x.window, &x.wm_delete, 1);
-    if (x.popup) {
-        set_state_atom("_NET_WM_STATE_ABOVE");
-        set_state_atom("_NET_WM_STATE_FULLSCREEN");
-    }
+    if (x.popup) make_popup_hints(cx, cy, cw, ch);
     XMapRaised(d, x.window);
     // Wait until the window is viewable, as CreateWindowExA returns a shown window.
     for (int i = 0; i < 2000; i++) {
@@ -326,49 +380,6 @@ bool plat_delete_context(void* context) {
 
 void plat_release_dc(void*, void*) {}
 
-void plat_change_display_mode(int width, int height) {
-#ifdef TESS_HAVE_XRANDR
-    Display* d = display();
-    int ev, err;
-    if (!d || !XRRQueryExtension(d, &ev, &err)) return;
-    Window root = DefaultRootWindow(d);
-    XRRScreenConfiguration* conf = XRRGetScreenInfo(d, root);
-    if (!conf) return;
-    int n = 0;
-    XRRScreenSize* sizes = XRRConfigSizes(conf, &n);
-    Rotation rotation;
-    SizeID current = XRRConfigCurrentConfiguration(conf, &rotation);
-    for (int i = 0; i < n; i++) {
-        if (sizes[i].width == width && sizes[i].height == height) {
-            if (i != current && XRRSetScreenConfig(d, conf, root, i, rotation, CurrentTime) == 0 &&
-                !x.mode_changed) {
-                x.mode_changed = true;
-                x.original_size = current;
-                x.original_rotation = rotation;
-            }
-            break;
-        }
-    }
-    XRRFreeScreenConfigInfo(conf);
-#else
-    (void)width;
-    (void)height;
-#endif
-}
-
-void plat_restore_display_mode() {
-#ifdef TESS_HAVE_XRANDR
-    if (!x.mode_changed || !x.display) return;
-    Window root = DefaultRootWindow(x.display);
-    if (XRRScreenConfiguration* conf = XRRGetScreenInfo(x.display, root)) {
-        XRRSetScreenConfig(x.display, conf, root, x.original_size, x.original_rotation, CurrentTime);
-        XRRFreeScreenConfigInfo(conf);
-    }
-    x.mode_changed = false;
-    XSync(x.display, False);
-#endif
-}
-
 void plat_show_cursor(bool show) {
     x.cursor_count += show ? 1 : -1;
     if (!x.display || !x.window) return;
@@ -401,6 +412,7 @@ void plat_swap_buffers(void* dc) {
 }
 
 void* plat_gl_proc_address(const char* name) {
+    if (void* egl = x11_offscreen_proc_address(name)) return egl;
     return (void*)glXGetProcAddress((const GLubyte*)name);
 }
 
@@ -455,7 +467,7 @@ bool plat_peek_message() {
 }
 
 int plat_get_dispatch_message() {
-    Display* d = display();
+    Display* d = x11_display();
     while (x.queue.empty()) {  // GetMessageA waits for a message
         if (!d) return 0;
         XEvent e;
@@ -473,31 +485,52 @@ void plat_post_quit_message(int code) { push(MSG_QUIT, (MsgWParam)code, 0); }
 
 bool plat_is_iconic(void*) { return x.iconic; }
 
+// Called on every pump; under a window manager each raise is a request to the
+// manager, so it is made only while something covers the window.
 void plat_set_topmost(void* window) {
-    if (x.display && window && !x.destroyed) XRaiseWindow(x.display, (Window)window);
+    if (x.display && window && !x.destroyed && x.obscured) XRaiseWindow(x.display, (Window)window);
 }
 
 void plat_minimise(void* window) {
     if (!x.display || !window || x.destroyed) return;
     XIconifyWindow(x.display, (Window)window, DefaultScreen(x.display));
-    // With no window manager to honour the request, take the window off the screen ourselves.
-    XUnmapWindow(x.display, (Window)window);
+    // A manager lists the iconic window and brings it back when it is activated.
+    // With none to honour the request, take the window off the screen ourselves.
+    if (!window_manager_running()) XUnmapWindow(x.display, (Window)window);
     XFlush(x.display);
 }
 
 void plat_keyboard_state(unsigned char keys[256]) {
-    memset(keys, 0, 256);
     for (int i = 0; i < 256; i++) keys[i] = x.toggled[i] & 1;
-    Display* d = display();
+    Display* d = x11_display();
     if (!d) return;
+    // The lock keys' toggle bits are the lock state; one bound to no modifier
+    // (Scroll Lock, often) keeps counting presses.
+    unsigned locked = 0;
+    XkbStateRec st;
+    if (XkbGetState(d, XkbUseCoreKbd, &st) == Success) {
+        locked = st.locked_mods;
+        keys[VK_CODE_CAPITAL] = (locked & LockMask) ? 1 : 0;
+        if (x.num_lock_mask) keys[VK_CODE_NUMLOCK] = (locked & x.num_lock_mask) ? 1 : 0;
+        if (x.scroll_lock_mask) keys[VK_CODE_SCROLL] = (locked & x.scroll_lock_mask) ? 1 : 0;
+    }
+    // XQueryKeymap is the whole display's keyboard: only this program's while it has the focus.
+    if (!x.focused) return;
     char map[32];
     XQueryKeymap(d, map);
+    const unsigned char* table = key_table(locked);
     for (int kc = 0; kc < 256; kc++) {
         if (!(map[kc >> 3] & (1 << (kc & 7)))) continue;
-        unsigned char vk = x.vk_of_keycode[kc];
+        unsigned char vk = table[kc];
         if (!vk) continue;
         keys[vk] |= 0x80;
         if (unsigned char g = vk_generic(vk)) keys[g] |= 0x80;
+    }
+}
+
+void plat_sleep(unsigned milliseconds) {
+    struct timespec ts = {(time_t)(milliseconds / 1000), (long)(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
 }
 
@@ -526,8 +559,9 @@ void plat_message_box(const char* text, const char* caption) {
     }
     int w = text_w + 40 < 240 ? 240 : text_w + 40;
     int h = (int)lines.size() * line_h + 70;
-    if (w > DisplayWidth(d, screen)) w = DisplayWidth(d, screen);
-    int bx = (DisplayWidth(d, screen) - w) / 2, by = (DisplayHeight(d, screen) - h) / 2;
+    X11Rect m = x11_primary_monitor(d);
+    if (w > m.w) w = m.w;
+    int bx = m.x + (m.w - w) / 2, by = m.y + (m.h - h) / 2;
     XSetWindowAttributes swa = {};
     swa.background_pixel = WhitePixel(d, screen);
     swa.override_redirect = True;  // above the full-screen popup

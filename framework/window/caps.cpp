@@ -11,7 +11,7 @@
 
 // A plain substring search, as drivers have always been asked; a context
 // without an extension string (a core profile) has none.
-static int gl_has_extension(const char* name) {
+int gl_has_extension(const char* name) {
     const char* list = (const char*)glGetString(GL_EXTENSIONS);
     return list && strstr(list, name) ? 1 : 0;
 }

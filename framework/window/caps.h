@@ -3,6 +3,9 @@
 // cached in GraphicsState on first use; a current context must exist.
 #pragma once
 
+// 1 when GL_EXTENSIONS holds name (a plain substring search), else 0.
+int gl_has_extension(const char* name);
+
 // atof of GL_VERSION ("3.3.0 Mesa" gives 3.3); 0 when the driver gives none.
 float gl_version();
 

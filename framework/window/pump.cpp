@@ -18,7 +18,8 @@ int pump_messages() {
     }
     if (plat_is_iconic(g.hwnd)) {
         g.minimise_pending = false;
-        return g.quit;  // the snapshot keeps its last state while minimised
+        plat_sleep(50);  // the frame loop goes on, but a hidden program should not hold the CPU
+        return g.quit;   // the snapshot keeps its last state while minimised
     }
     if (!g.minimise_pending && !g.windowed) plat_set_topmost(g.hwnd);
     memcpy(g.keys_before, g.keys, sizeof g.keys);

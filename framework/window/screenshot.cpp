@@ -93,10 +93,9 @@ bool bmp_convert_command(const char* filename, int shell, char* out, size_t size
     return true;
 }
 
-// Reads w x h pixels as bottom-up BGR rows of BMP stride. The pack state is
-// forced to what the stride assumes (a caller's alignment of 8 or a row length
-// would make GL write past the buffer) and put back afterwards.
-static void read_bgr_rows(int x, int y, int w, int h, unsigned char* pixels) {
+// The pack state is forced to what the stride assumes (a caller's alignment of
+// 8 or a row length would make GL write past the buffer) and put back afterwards.
+void read_pixel_rows(int x, int y, int w, int h, unsigned format, unsigned char* pixels) {
     long long gl_y = (long long)graphics.height - ((long long)y + h);
     if (gl_y < -0x7FFFFFFFLL || gl_y > 0x7FFFFFFFLL) return;  // far outside: leave the zeros
     GLint alignment = 4, row_length = 0, skip_rows = 0, skip_pixels = 0;
@@ -108,7 +107,7 @@ static void read_bgr_rows(int x, int y, int w, int h, unsigned char* pixels) {
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glPixelStorei(GL_PACK_SKIP_ROWS, 0);
     glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-    glReadPixels(x, (GLint)gl_y, w, h, GL_BGR_EXT, GL_UNSIGNED_BYTE, pixels);
+    glReadPixels(x, (GLint)gl_y, w, h, (GLenum)format, GL_UNSIGNED_BYTE, pixels);
     glPixelStorei(GL_PACK_ALIGNMENT, alignment);
     glPixelStorei(GL_PACK_ROW_LENGTH, row_length);
     glPixelStorei(GL_PACK_SKIP_ROWS, skip_rows);
@@ -147,7 +146,7 @@ int save_bmp(int x, int y, int w, int h, const char* filename, int convert) {
         free(command);
         return -1;
     }
-    read_bgr_rows(x, y, w, h, pixels);
+    read_pixel_rows(x, y, w, h, GL_BGR_EXT, pixels);
     bool written = write_file(filename, header, pixels, bytes);
     free(pixels);
     int result = written ? 0 : -1;

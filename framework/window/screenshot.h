@@ -27,6 +27,11 @@ bool bmp_header(int w, int h, unsigned char out[BMP_HEADER_SIZE]);
 // line does not fit in size bytes.
 bool bmp_convert_command(const char* filename, int shell, char* out, size_t size);
 
+// Reads the w x h rectangle with top-left (x, y), y downwards, of the current
+// read buffer as bottom-up rows of bmp_stride(w) bytes, 3 bytes a pixel in
+// format (GL_BGR_EXT or GL_RGB). Rows far outside the buffer stay as they were.
+void read_pixel_rows(int x, int y, int w, int h, unsigned format, unsigned char* pixels);
+
 // Saves the rectangle with top-left (x, y), y downwards, of the current read
 // buffer. Returns the command interpreter's result when a conversion ran,
 // 0 when the file was written without one, and -1 when nothing was written

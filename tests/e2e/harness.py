@@ -75,6 +75,17 @@ def find_window(name, timeout=10.0, visible=True):
     return None
 
 
+def wait_until(predicate, timeout):
+    """Calls predicate until it gives a true value or the timeout (scaled for Wine)
+    has passed; returns its last value."""
+    end = time.time() + timeout * SLOW
+    while True:
+        value = predicate()
+        if value or time.time() > end:
+            return value
+        time.sleep(0.1)
+
+
 def close_window(name, visible=True):
     """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
     wid = find_window(name, visible=visible)
@@ -103,6 +114,55 @@ def grab_screen():
         return np.asarray(Image.open(path).convert("RGB"))
     finally:
         os.unlink(path)
+
+
+class XServer:
+    """An X server of the suite's own (Xvfb, Xorg), on the first free display from
+    TESS_DISPLAY_NUMBER + 5, so that it clashes neither with the display the other
+    suites run on nor with other developers' runs. DISPLAY points at it until stop().
+
+    command: the server's argument list with "{display}" where ":N" goes."""
+
+    def __init__(self, command, log_name):
+        n = int(os.environ.get("TESS_DISPLAY_NUMBER", "90")) + 5
+        self.saved_display = os.environ.get("DISPLAY")
+        self.log = tempfile.NamedTemporaryFile(prefix=log_name + "-", suffix=".log", delete=False)
+        for n in range(n, n + 20):
+            if os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n):
+                continue
+            self.display = ":%d" % n
+            self.proc = subprocess.Popen([a.replace("{display}", self.display) for a in command],
+                                         stdout=self.log, stderr=subprocess.STDOUT)
+            if self._answers():
+                os.environ["DISPLAY"] = self.display
+                return
+            self.proc.kill()  # lost a race for this number, or failed: try the next
+            self.proc.wait()
+        with open(self.log.name) as f:
+            raise AssertionError("no X server started: " + f.read()[-2000:])
+
+    def _answers(self):
+        end = time.time() + 30
+        env = dict(os.environ, DISPLAY=self.display)
+        while time.time() < end and self.proc.poll() is None:
+            if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:
+                return True
+            time.sleep(0.05)
+        return False
+
+    def stop(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+        if self.saved_display is None:
+            os.environ.pop("DISPLAY", None)
+        else:
+            os.environ["DISPLAY"] = self.saved_display
+        self.log.close()
+        os.unlink(self.log.name)
 
 
 def hold_key(key, seconds=0.5):
@@ -164,6 +224,10 @@ class Probe:
     def state(self, cmd="pump"):
         line = self.ask(cmd, "state")
         return {k: int(v) for k, v in (p.split("=") for p in line.split()[1:])}
+
+    def key(self, vk):
+        """The snapshot's byte for a virtual-key code, as of the last pump."""
+        return int(self.ask("key %x" % vk).split()[1].split("=")[1])
 
     def pump_until(self, predicate, timeout=5.0):
         end = time.time() + timeout * SLOW
@@ -296,14 +360,33 @@ class E2ETest(unittest.TestCase):
         self.dir = self.work.__enter__()
         self.tracked = []
 
+    def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, timeout=20.0):
+        """Waits for the viewer's picture of the map for the pointer at pointer_x (a full
+        1920 x 1080 screen); returns it."""
+        d = d_for_pointer(pointer_x)
+        expected = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit), maxit)
+        # A loaded machine renders slowly: look again until the frame for this d is up.
+        end = time.time() + timeout * SLOW
+        while True:
+            picture = grab_screen()
+            self.assertEqual(picture.shape, (SCREEN_H, SCREEN_W, 3))
+            share = agreement(picture, expected)
+            if share >= 0.99 or time.time() > end:
+                break
+            time.sleep(0.5)
+        self.assertGreaterEqual(share, 0.99, "d = %g" % d)
+        return picture
+
     def track(self, thing):
-        """thing has stop() or kill(); returns it."""
+        """thing has stop() or kill() (a Viewer, a Probe, a Popen); returns it."""
         self.tracked.append(thing)
         return thing
 
     def tearDown(self):
         for thing in reversed(self.tracked):
             (getattr(thing, "stop", None) or thing.kill)()
+            if isinstance(thing, subprocess.Popen):
+                thing.wait()
         for key in self.RELEASE_KEYS:
             xdotool("keyup", key, check=False)
         for button in (1, 3):

@@ -4,8 +4,11 @@ import re
 import subprocess
 import time
 import unittest
+import xml.etree.ElementTree as ElementTree
 
-from harness import SLOW, WINE, E2ETest, Probe, close_window, dismiss_message_box, xdotool
+import pefile
+
+from harness import SLOW, WINE, E2ETest, Probe, close_window, dismiss_message_box, program, xdotool
 
 STAMP = re.compile(r"^\d{4}-[A-Z][a-z]{2}-\d{2} \d{2}:\d{2}:\d{2} ")
 
@@ -133,6 +136,69 @@ class WindowTest(E2ETest):
             self.assertFalse(now & 0x80, "the snapshot was refreshed while minimised")
         finally:
             xdotool("keyup", "b")
+
+    @unittest.skipIf(WINE, "the X11 backend's key translation; Wine has its own")
+    def test_lock_keys_give_their_state_and_the_keypad_follows_num_lock(self):
+        def lock(name, on):
+            state = re.search(name + r":\s+(on|off)", subprocess.run(["xset", "q"], capture_output=True,
+                                                                     text=True).stdout).group(1)
+            if (state == "on") != on:
+                xdotool("key", name.replace(" ", "_"))
+
+        lock("Caps Lock", True)  # before the window exists
+        try:
+            self.open(0)
+            time.sleep(0.3 * SLOW)
+            self.probe.state()
+            self.assertEqual(self.probe.key(0x14) & 1, 1, "Caps Lock on before the window opened")
+            for num_lock, held, other in ((True, 0x67, 0x24), (False, 0x24, 0x67)):  # VK_NUMPAD7, VK_HOME
+                lock("Num Lock", num_lock)
+                xdotool("keydown", "KP_7" if num_lock else "KP_Home")
+                try:
+                    self.probe.pump_until(lambda s: False, 0.3)
+                    self.assertTrue(self.probe.key(held) & 0x80, "Num Lock %s" % num_lock)
+                    self.assertFalse(self.probe.key(other) & 0x80, "Num Lock %s" % num_lock)
+                    self.assertEqual(self.probe.key(0x90) & 1, int(num_lock))
+                finally:
+                    xdotool("keyup", "KP_7" if num_lock else "KP_Home")
+            lock("Caps Lock", False)
+            self.probe.pump_until(lambda s: False, 0.3)
+            self.assertEqual(self.probe.key(0x14) & 1, 0)
+        finally:
+            lock("Caps Lock", False)
+            lock("Num Lock", False)
+
+    @unittest.skipIf(WINE, "the X11 backend's key translation; Wine has its own")
+    def test_keys_follow_a_changed_keyboard_mapping(self):
+        self.open(0)
+        time.sleep(0.3 * SLOW)
+        # Escape moves to the key that was F12; xdotool presses the key that now gives it.
+        subprocess.run(["xmodmap", "-e", "keycode 9 = NoSymbol", "-e", "keycode 96 = Escape"], check=True)
+        try:
+            self.probe.pump_until(lambda s: False, 0.3)
+            xdotool("keydown", "Escape")
+            try:
+                self.probe.pump_until(lambda s: False, 0.3)
+                self.assertTrue(self.probe.key(0x1B) & 0x80)
+                self.assertFalse(self.probe.key(0x7B) & 0x80)
+            finally:
+                xdotool("keyup", "Escape")
+        finally:
+            subprocess.run(["xmodmap", "-e", "keycode 9 = Escape", "-e", "keycode 96 = F12"], check=True)
+
+    @unittest.skipUnless(WINE, "the manifest belongs to the Windows build")
+    def test_programs_carry_a_dpi_aware_manifest(self):
+        # Without it a scaled desktop hands a program a shrunken screen for full screen.
+        settings = "{http://schemas.microsoft.com/SMI/%s/WindowsSettings}%s"
+        for name in ("tessaline", "window_probe"):
+            pe = pefile.PE(program(name))
+            manifests = [entry for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if kind.id == 24  # RT_MANIFEST
+                         for entry in kind.directory.entries if entry.id == 1]
+            self.assertEqual(len(manifests), 1, name)
+            data = manifests[0].directory.entries[0].data.struct
+            root = ElementTree.fromstring(pe.get_data(data.OffsetToData, data.Size))
+            self.assertEqual(root.find(".//" + settings % ("2005", "dpiAware")).text, "true/pm", name)
+            self.assertIn("PerMonitorV2", root.find(".//" + settings % ("2016", "dpiAwareness")).text, name)
 
     def test_closing_the_window_sets_quit(self):
         self.open(1, 400, 300, "closing probe")

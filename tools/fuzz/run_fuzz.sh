@@ -19,7 +19,7 @@ cmake --build "$dir" -j "$jobs" --target tessaline_fw >/dev/null
 xrandr_lib=$(grep -o 'X11_Xrandr_LIB:FILEPATH=.*' "$dir/CMakeCache.txt" | cut -d= -f2 || true)
 clang++ -std=c++17 $flags -fsanitize=fuzzer -I. -o "$dir/fuzz_font_load" \
   tools/fuzz/fuzz_font_load.cpp tests/support/test_window.cpp "$dir/libtessaline_fw.a" "$dir/libtessaline_core.a" \
-  -lGL -lX11 ${xrandr_lib:+"$xrandr_lib"} -lm
+  -lGL -lEGL -lX11 ${xrandr_lib:+"$xrandr_lib"} -lm
 
 # Seeds: the embedded font, nothing at all, one glyph, a record cut short, a wide row.
 corpus="$dir/fuzz_corpus"

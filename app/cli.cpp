@@ -1,0 +1,283 @@
+// Command-line parsing with CLI11, which reports errors by throwing: its one
+// try/catch is in cli_parse and becomes a message. Every value arrives as
+// text and is checked here strictly (whole string, finite, in range), so that
+// "1x", "nan" or "0x10" never reach a render.
+#include "app/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#ifndef TESS_VERSION
+#define TESS_VERSION "unknown"
+#endif
+
+const ViewerKey viewer_keys[] = {
+    {"pointer across", "sets the step d: 0 at the left edge, nearly 5 at the right"},
+    {"Escape, Q", "quit"},
+};
+const int viewer_key_count = (int)(sizeof viewer_keys / sizeof viewer_keys[0]);
+
+namespace {
+
+// Failure: the message names the option and its value.
+bool fail(char* message, size_t size, const char* option, const std::string& value, const char* why) {
+    snprintf(message, size, "%s %s: %s", option, value.c_str(), why);
+    return false;
+}
+
+// A whole, finite number: no blanks, no trailing characters, no nan or inf.
+bool parse_real(const std::string& s, double* out) {
+    if (s.empty() || isspace((unsigned char)s[0])) return false;
+    char* end = nullptr;
+    double v = strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size() || !std::isfinite(v)) return false;
+    *out = v;
+    return true;
+}
+
+// A whole number in [lo, hi], digits with at most a leading sign.
+bool parse_int_in(const std::string& s, long long lo, long long hi, long long* out) {
+    if (s.empty() || !(isdigit((unsigned char)s[0]) || ((s[0] == '+' || s[0] == '-') && s.size() > 1))) return false;
+    for (size_t i = 1; i < s.size(); i++)
+        if (!isdigit((unsigned char)s[i])) return false;
+    errno = 0;
+    long long v = strtoll(s.c_str(), nullptr, 10);
+    if (errno == ERANGE || v < lo || v > hi) return false;
+    *out = v;
+    return true;
+}
+
+// Pieces of s between separators; an empty string is one empty piece.
+std::vector<std::string> split(const std::string& s, char separator) {
+    std::vector<std::string> parts(1);
+    for (char c : s) {
+        if (c == separator) parts.emplace_back();
+        else parts.back() += c;
+    }
+    return parts;
+}
+
+bool parse_size(const std::string& s, CliOptions* o, char* message, size_t size) {
+    size_t x = s.find_first_of("xX");
+    long long w = 0, h = 0;
+    if (x == std::string::npos || !parse_int_in(s.substr(0, x), 1, CLI_MAX_SIDE, &w) ||
+        !parse_int_in(s.substr(x + 1), 1, CLI_MAX_SIDE, &h)) {
+        char why[96];
+        snprintf(why, sizeof why, "expected WIDTHxHEIGHT, each side from 1 to %d pixels", CLI_MAX_SIDE);
+        return fail(message, size, "--size", s, why);
+    }
+    if (w * h > CLI_MAX_PIXELS) {
+        char why[96];
+        snprintf(why, sizeof why, "more than %lld pixels", CLI_MAX_PIXELS);
+        return fail(message, size, "--size", s, why);
+    }
+    o->width = (int)w;
+    o->height = (int)h;
+    return true;
+}
+
+bool parse_view(const std::string& s, CliOptions* o, char* message, size_t size) {
+    std::vector<std::string> parts = split(s, ',');
+    double v[4];
+    if (parts.size() != 4) return fail(message, size, "--view", s, "expected four numbers X0,X1,P0,P1");
+    for (int i = 0; i < 4; i++)
+        if (!parse_real(parts[i], &v[i])) return fail(message, size, "--view", s, "expected four finite numbers");
+    if (!(v[0] < v[1]) || !(v[2] < v[3])) return fail(message, size, "--view", s, "needs X0 < X1 and P0 < P1");
+    for (int i = 0; i < 4; i++) o->view[i] = v[i];
+    return true;
+}
+
+bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size) {
+    std::vector<std::string> parts = split(s, ':');
+    long long n = 0;
+    if (parts.size() != 3 || !parse_real(parts[0], &o->scan_from) || !parse_real(parts[1], &o->scan_to))
+        return fail(message, size, "--scan", s, "expected D0:D1:N with finite D0 and D1");
+    if (!parse_int_in(parts[2], 1, CLI_MAX_SCAN_POINTS, &n)) {
+        char why[80];
+        snprintf(why, sizeof why, "N must be a whole number from 1 to %d", CLI_MAX_SCAN_POINTS);
+        return fail(message, size, "--scan", s, why);
+    }
+    o->scan_count = (int)n;
+    return true;
+}
+
+// The raw texts CLI11 collects, and which options were given at all (an
+// option given an empty text still counts: "--render ''" is refused later).
+struct RawOptions {
+    std::string render, scan, csv, phase, d, cells, size, view;
+    bool separatrix = false, help = false, version = false;
+    bool has_render = false, has_scan = false, has_csv = false, has_phase = false, has_d = false;
+    bool has_cells = false, has_size = false, has_view = false;
+};
+
+// CLI11 throws for unknown options, missing values and repeats; its message
+// becomes the one line, with any line breaks flattened.
+bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, size_t size) {
+    CLI::App app("tessaline");
+    app.set_help_flag();  // ours, below: CLI11's would print and want an exit
+    CLI::Option* render = app.add_option("--render", raw->render)->type_name("OUT.png");
+    CLI::Option* scan = app.add_option("--scan", raw->scan)->type_name("D0:D1:N");
+    CLI::Option* csv = app.add_option("--csv", raw->csv)->type_name("OUT.csv");
+    CLI::Option* phase = app.add_option("--phase", raw->phase)->type_name("DEG");
+    CLI::Option* d = app.add_option("--d", raw->d)->type_name("VALUE");
+    CLI::Option* cells = app.add_option("--cells", raw->cells)->type_name("N");
+    CLI::Option* picture = app.add_option("--size", raw->size)->type_name("WxH");
+    CLI::Option* view = app.add_option("--view", raw->view)->type_name("X0,X1,P0,P1");
+    app.add_flag("--separatrix", raw->separatrix);
+    app.add_flag("-h,--help", raw->help);
+    app.add_flag("--version", raw->version);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Error& e) {
+        std::string what = e.what();
+        for (char& c : what)
+            if (c == '\n' || c == '\r') c = ' ';
+        snprintf(message, size, "%s", what.c_str());
+        return false;
+    } catch (const std::exception& e) {
+        snprintf(message, size, "%s", e.what());
+        return false;
+    }
+    raw->has_render = render->count() > 0;
+    raw->has_scan = scan->count() > 0;
+    raw->has_csv = csv->count() > 0;
+    raw->has_phase = phase->count() > 0;
+    raw->has_d = d->count() > 0;
+    raw->has_cells = cells->count() > 0;
+    raw->has_size = picture->count() > 0;
+    raw->has_view = view->count() > 0;
+    return true;
+}
+
+const struct {
+    const char* name;
+    bool RawOptions::*given;
+} OPTIONAL_OPTIONS[] = {
+    {"--phase", &RawOptions::has_phase}, {"--d", &RawOptions::has_d},       {"--cells", &RawOptions::has_cells},
+    {"--size", &RawOptions::has_size},   {"--view", &RawOptions::has_view}, {"--separatrix", &RawOptions::separatrix},
+    {"--csv", &RawOptions::has_csv},
+};
+
+// The first of the named options that was given, or null.
+const char* first_given(const RawOptions& r, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        for (const auto& o : OPTIONAL_OPTIONS)
+            if (strcmp(o.name, name) == 0 && r.*o.given) return name;
+    return nullptr;
+}
+
+bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t size) {
+    if (raw.has_phase) {
+        if (!parse_real(raw.phase, &out->phase_degrees))
+            return fail(message, size, "--phase", raw.phase, "expected a finite number of degrees");
+        out->has_phase = true;
+    }
+    if (raw.has_cells) {
+        long long n = 0;
+        if (!parse_int_in(raw.cells, 0, CLI_MAX_CELLS, &n)) {
+            char why[64];
+            snprintf(why, sizeof why, "expected a whole number from 0 to %d", CLI_MAX_CELLS);
+            return fail(message, size, "--cells", raw.cells, why);
+        }
+        out->cells = (int)n;
+        out->has_cells = true;
+    }
+    if (raw.has_d && !parse_real(raw.d, &out->d)) return fail(message, size, "--d", raw.d, "expected a finite number");
+    if (raw.has_size && !parse_size(raw.size, out, message, size)) return false;
+    if (raw.has_view && !parse_view(raw.view, out, message, size)) return false;
+    out->separatrix = raw.separatrix;
+    return true;
+}
+
+}  // namespace
+
+bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message, size_t size) {
+    *out = CliOptions();
+    if (size) message[0] = 0;
+    if (argc <= 1 || !argv) return true;
+    RawOptions raw;
+    if (!collect(argc, argv, &raw, message, size)) return false;
+    if (raw.help || raw.version) {
+        out->mode = raw.help ? CLI_HELP : CLI_VERSION;
+        return true;
+    }
+    if (raw.has_render && raw.has_scan) {
+        snprintf(message, size, "--render and --scan cannot be used together");
+        return false;
+    }
+    if (raw.has_render) {
+        if (raw.render.empty()) return fail(message, size, "--render", "''", "needs a file name");
+        if (raw.has_csv) {
+            snprintf(message, size, "--csv goes with --scan, not with --render");
+            return false;
+        }
+        out->mode = CLI_RENDER;
+        out->output = raw.render;
+    } else if (raw.has_scan) {
+        if (!parse_scan(raw.scan, out, message, size)) return false;
+        if (const char* name = first_given(raw, {"--d", "--view", "--separatrix"})) {
+            snprintf(message, size, "%s does not apply to --scan, which draws the full map", name);
+            return false;
+        }
+        if (raw.csv.empty()) {
+            snprintf(message, size, "--scan needs --csv OUT.csv");
+            return false;
+        }
+        out->mode = CLI_SCAN;
+        out->output = raw.csv;
+    } else {
+        const char* name = first_given(raw, {"--phase", "--d", "--cells", "--size", "--view", "--separatrix", "--csv"});
+        snprintf(message, size, "%s needs --render or --scan", name ? name : "an option");
+        return false;
+    }
+    return parse_values(raw, out, message, size);
+}
+
+double cli_scan_d(const CliOptions& o, int k) {
+    if (o.scan_count <= 1 || k <= 0) return o.scan_from;
+    if (k >= o.scan_count - 1) return o.scan_to;
+    return o.scan_from + (o.scan_to - o.scan_from) * k / (o.scan_count - 1);
+}
+
+std::string cli_help_text() {
+    std::string s =
+        "Usage: tessaline                 the viewer, full screen\n"
+        "       tessaline --render OUT.png [--phase DEG] [--d VALUE] [--cells N] [--size WxH]\n"
+        "                 [--view X0,X1,P0,P1] [--separatrix]\n"
+        "       tessaline --scan D0:D1:N [--phase DEG] [--cells N] [--size WxH] --csv OUT.csv\n"
+        "       tessaline --help | --version\n"
+        "\n"
+        "  --render OUT.png     draw one map with no window and save it as a PNG\n"
+        "  --scan D0:D1:N       draw N maps for d from D0 to D1 and write one CSV row each:\n"
+        "                       d, measured bucket area, continuum area, their ratio, tune\n"
+        "  --csv OUT.csv        where --scan writes its rows\n"
+        "  --phase DEG          accelerating phase in degrees (default: config.txt, else -30)\n"
+        "  --cells N            cells to track (default: config.txt, else 100)\n"
+        "  --d VALUE            step of the map (default 1)\n"
+        "  --size WxH           picture size in pixels (default 1920x1080)\n"
+        "  --view X0,X1,P0,P1   phase X0 to X1 across, momentum deviation P0 at the top\n"
+        "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
+        "  --separatrix         draw the separatrix in yellow over the map\n"
+        "  -h, --help           this text\n"
+        "  --version            the program's name and version\n"
+        "\n"
+        "--render and --scan read config.txt but never write it; the PNG records how it\n"
+        "was made (phase, d, cells, view, version) in text chunks.\n"
+        "\n"
+        "Keys of the viewer:\n";
+    for (int i = 0; i < viewer_key_count; i++) {
+        char line[160];
+        snprintf(line, sizeof line, "  %-19s  %s\n", viewer_keys[i].keys, viewer_keys[i].action);
+        s += line;
+    }
+    s += "\n"
+         "Exit codes: 0 done, 1 the render or a write failed, 2 bad arguments.\n";
+    return s;
+}
+
+std::string cli_version_text() { return std::string("tessaline ") + TESS_VERSION + "\n"; }

@@ -1,0 +1,56 @@
+// The viewer's command line: --render, --scan, --help and --version. Parsing
+// is a pure function from the arguments to a plain record, with no output and
+// no files touched, so that tests and fuzzers can call it freely.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "app/map_space.h"
+
+enum CliMode { CLI_VIEWER, CLI_HELP, CLI_VERSION, CLI_RENDER, CLI_SCAN };
+
+// Exit codes of the command-line modes (the viewer itself ends with 0).
+enum { CLI_EXIT_OK = 0, CLI_EXIT_FAILED = 1, CLI_EXIT_USAGE = 2 };
+
+// Largest values the parser accepts. A picture's sides are further bounded by
+// the driver's largest renderbuffer, which only a context can tell.
+const int CLI_MAX_SIDE = 65535;
+const long long CLI_MAX_PIXELS = 1LL << 28;  // 16384 x 16384
+const int CLI_MAX_CELLS = 1000000;
+const int CLI_MAX_SCAN_POINTS = 100000;
+
+struct CliOptions {
+    int mode = CLI_VIEWER;
+    std::string output;  // --render's PNG or --csv's table
+    bool has_phase = false;
+    double phase_degrees = 0;  // only when has_phase; else config.txt decides
+    bool has_cells = false;
+    int cells = 0;  // only when has_cells
+    double d = 1;
+    int width = 1920, height = 1080;
+    // Phase x0..x1 across, momentum deviation p0 at the top to p1 at the bottom.
+    double view[4] = {map_x_min, map_x_max, map_xp_top, map_xp_bottom};
+    bool separatrix = false;
+    double scan_from = 0, scan_to = 0;  // d of the first and last map
+    int scan_count = 0;
+};
+
+// Parses argv[1 .. argc-1] (argv[0] is the program). True when they make a
+// valid request (no arguments at all: the viewer); false with one line, no
+// newline, naming the problem in message.
+bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message, size_t size);
+
+// d of map k of a scan (0 .. scan_count-1): evenly spaced, ends exact.
+double cli_scan_d(const CliOptions& o, int k);
+
+// The --help text (usage, the viewer's keys, exit codes) and the --version line.
+std::string cli_help_text();
+std::string cli_version_text();
+
+// The viewer's keys, for --help and the README. A new key gets its line here.
+struct ViewerKey {
+    const char* keys;
+    const char* action;
+};
+extern const ViewerKey viewer_keys[];
+extern const int viewer_key_count;

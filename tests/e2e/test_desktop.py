@@ -1,0 +1,118 @@
+"""On a desktop with a window manager (Debian's openbox with its stock settings, on
+a private Xvfb): Alt+Tab, activation, keyboard focus and the pointer as a Linux
+user meets them. Linux build only: under Wine the manager would meet Wine's
+windows, not the X11 backend's."""
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+from harness import WINE, E2ETest, Viewer, XServer, command, find_window, wait_until, xdotool
+
+
+def xprop(*args):
+    return subprocess.run(["xprop"] + list(args), capture_output=True, text=True, timeout=30).stdout
+
+
+def wm_state(window):
+    """The ICCCM state the window manager gives the window: "Normal", "Iconic" or None."""
+    for state in ("Normal", "Iconic"):
+        if "window state: " + state in xprop("-id", window, "WM_STATE"):
+            return state
+    return None
+
+
+def root_windows(prop):
+    """Window ids (as ints) in a root window property such as _NET_CLIENT_LIST."""
+    out = xprop("-root", prop)
+    return [int(w, 16) for w in out.split("#")[1].replace(" ", "").split(",")] if "#" in out else []
+
+
+@unittest.skipIf(WINE, "the window manager suite is for the X11 backend")
+class DesktopTest(E2ETest):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = XServer(["Xvfb", "{display}", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp",
+                              "+extension", "GLX", "+extension", "RANDR"], "xvfb-desktop")
+        cls.config = tempfile.mkdtemp(prefix="tess-openbox-")  # no user settings: the stock rc.xml
+        cls.wm = subprocess.Popen(["openbox"], env=dict(os.environ, HOME=cls.config, XDG_CONFIG_HOME=cls.config),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not wait_until(lambda: "window id" in xprop("-root", "_NET_SUPPORTING_WM_CHECK"), 20):
+            cls.tearDownClass()
+            raise AssertionError("openbox did not start")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wm.terminate()
+        cls.wm.wait()
+        cls.server.stop()
+        shutil.rmtree(cls.config, ignore_errors=True)
+
+    def other_window(self, name):
+        """A window of another program, which the manager focuses as it appears."""
+        proc = self.track(subprocess.Popen(["xmessage", "-name", name, "-title", name, name],
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        window = find_window(name)
+        self.assertIsNotNone(window, "no window " + name)
+        self.assertTrue(wait_until(lambda: xdotool("getactivewindow", check=False) == window, 10))
+        return proc
+
+    def test_alt_tab_hides_the_viewer_and_activation_brings_it_back(self):
+        self.other_window("other")
+        xdotool("mousemove", 700, 300)  # and never moved: the first frame must know it anyway
+        viewer = self.track(Viewer(self.dir))
+        viewer.wait_window()
+        window = find_window("Tessaline")
+        self.assert_map(700)
+
+        xdotool("keydown", "alt")
+        xdotool("keydown", "Tab")
+        try:
+            self.assertTrue(wait_until(lambda: wm_state(window) == "Iconic", 10), "not iconic")
+        finally:
+            xdotool("keyup", "Tab")
+            xdotool("keyup", "alt")
+        # Listed by the manager, still iconic once Alt+Tab has moved on, and still running.
+        self.assertIn(int(window), root_windows("_NET_CLIENT_LIST"))
+        self.assertFalse(wait_until(lambda: wm_state(window) != "Iconic", 1.5), "the window came back by itself")
+        self.assertIsNone(viewer.proc.poll())
+
+        xdotool("windowactivate", window)
+        self.assertTrue(wait_until(lambda: wm_state(window) == "Normal", 10), "not restored")
+        geometry = xdotool("getwindowgeometry", window)
+        self.assertIn("Position: 0,0", geometry)
+        self.assertIn("Geometry: 1920x1080", geometry)
+        self.assertTrue(wait_until(lambda: root_windows("_NET_CLIENT_LIST_STACKING")[-1:] == [int(window)], 5),
+                        "not on top")
+        self.assert_map(700)
+
+        xdotool("keydown", "Escape")
+        try:
+            self.assertEqual(viewer.wait(10), 0)
+        finally:
+            xdotool("keyup", "Escape")
+
+    def test_escape_in_another_window_does_not_end_a_windowed_program(self):
+        xdotool("mousemove", 960, 540)
+        program = self.track(subprocess.Popen(command("example_text"), cwd=self.dir, stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL))
+        window = find_window("Tessaline text", 30)
+        self.assertIsNotNone(window, "the example's window did not appear")
+        self.other_window("elsewhere")
+        xdotool("keydown", "Escape")
+        try:
+            self.assertFalse(wait_until(lambda: program.poll() is not None, 2), "Escape elsewhere ended it")
+        finally:
+            xdotool("keyup", "Escape")
+        # With the focus back, its own Escape ends it.
+        xdotool("windowactivate", "--sync", window)
+        xdotool("keydown", "Escape")
+        try:
+            self.assertEqual(program.wait(10), 0)
+        finally:
+            xdotool("keyup", "Escape")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,171 @@
+// Drawing with no window: offscreen contexts made with no X display at all
+// (DISPLAY is removed before the first test; on Windows a hidden window),
+// framebuffer targets read back pixel by pixel, and --render and --scan run
+// in-process against the CPU reference of the map.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cli.h"
+#include "app/headless.h"
+#include "app/overlay.h"
+#include "app/stability_shader.h"
+#include "app/viewer.h"
+#include "framework/platform/gl.h"
+#include "framework/shader/shader.h"
+#include "framework/window/caps.h"
+#include "framework/window/graphics.h"
+#include "framework/window/offscreen.h"
+#include "tests/support/map_reference.h"
+#include "tests/support/test_window.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include "stb_image.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifndef _WIN32
+// Linux must manage without any X server: no display for GLX to fall back on.
+const bool display_removed = (unsetenv("DISPLAY"), true);
+#endif
+
+const float DEFAULT_PHASE = (float)(-30 * 0.017453292519943295);
+
+// Share of pixels within 2 levels per channel of the reference.
+double agreement(const unsigned char* rgb, const std::vector<uint32_t>& want) {
+    size_t close = 0;
+    for (size_t i = 0; i < want.size(); i++) {
+        bool ok = true;
+        for (int c = 0; c < 3; c++) ok = ok && std::abs((int)rgb[3 * i + c] - (int)(want[i] >> (16 - 8 * c) & 0xFF)) <= 2;
+        close += ok;
+    }
+    return (double)close / want.size();
+}
+
+TEST(Offscreen, ContextTargetAndLimits) {
+    char message[400];
+    void* context = plat_create_offscreen_context(message, sizeof message);
+    ASSERT_NE(context, nullptr) << message;
+#ifdef _WIN32
+    EXPECT_STREQ(message, "WGL on a hidden window");
+#else
+    EXPECT_STREQ(message, "EGL on Mesa's surfaceless platform");
+#endif
+    EXPECT_GE(gl_version(), 2.0f);
+    // Window pixels, origin top-left, as on the screen.
+    OffscreenTarget t;
+    ASSERT_TRUE(offscreen_open(&t, 200, 120, message, sizeof message)) << message;
+    EXPECT_EQ(graphics.width * 1000 + graphics.height, 200 * 1000 + 120);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(1, 0, 0);
+    glRecti(10, 20, 40, 60);  // x 10..39, y 20..59
+    for (int x : {9, 10, 39, 40})
+        for (int y : {19, 20, 59, 60}) {
+            bool inside = x >= 10 && x < 40 && y >= 20 && y < 60;
+            EXPECT_EQ(test_pixel(x, y), inside ? 0xFF0000u : 0x0000FFu) << x << "," << y;
+        }
+    offscreen_close(&t);
+    // Beyond the driver's limit: refused, with the limit in the message.
+    int max_w = 0, max_h = 0;
+    offscreen_max_size(&max_w, &max_h);
+    ASSERT_GE(max_w, 2048);
+    EXPECT_FALSE(offscreen_open(&t, max_w + 1, 10, message, sizeof message));
+    EXPECT_NE(std::string(message).find(std::to_string(max_w) + "x" + std::to_string(max_h)), std::string::npos);
+    EXPECT_FALSE(offscreen_open(&t, 10, max_h + 1, message, sizeof message));
+    EXPECT_FALSE(offscreen_open(&t, 0, 10, message, sizeof message));
+    ASSERT_TRUE(offscreen_open(&t, max_w, 2, message, sizeof message)) << message;  // the widest still works
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(test_pixel(max_w - 1, 1), 0xFFFFFFu);
+    offscreen_close(&t);
+    plat_release_offscreen_context(context);
+}
+
+// Each new context fetches its own entry points: the map comes out right on both.
+TEST(Offscreen, TwoContextsInTurnBothDrawTheMap) {
+    const int w = 96, h = 60;
+    for (int round = 0; round < 2; round++) {
+        char message[400];
+        void* context = plat_create_offscreen_context(message, sizeof message);
+        ASSERT_NE(context, nullptr) << message;
+        ASSERT_EQ(shaders_available(), 1);
+        OffscreenTarget t;
+        ASSERT_TRUE(offscreen_open(&t, w, h, message, sizeof message)) << message;
+        draw_stability_map(build_fragment_program(stability_fragment_source, nullptr, nullptr), 1.5, DEFAULT_PHASE, 100);
+        EXPECT_GE(agreement(test_read_pixels(0, 0, w, h).data(), map_picture(w, h, 1.5f, DEFAULT_PHASE, 100)), 0.99);
+        offscreen_close(&t);
+        plat_release_offscreen_context(context);
+    }
+}
+
+CliOptions options(std::vector<const char*> args) {
+    args.insert(args.begin(), "tessaline");
+    CliOptions o;
+    char message[300];
+    EXPECT_TRUE(cli_parse((int)args.size(), args.data(), &o, message, sizeof message)) << message;
+    return o;
+}
+
+std::string bytes_of(const char* path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// --render and --scan in a scratch working folder holding a config.txt.
+TEST(Headless, RenderAndScanAgainstTheReference) {
+    fs::path old_dir = fs::current_path(), dir = fs::temp_directory_path() / "tess_headless_run";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    const std::string config = "Max cells: 30\nAccelerating phase (degrees):-45\n";
+    std::ofstream("config.txt", std::ios::binary) << config;
+    const float phase = (float)(-45 * 0.017453292519943295);
+
+    ASSERT_EQ(headless_run(options({"--render", "map.png", "--d", "1.2", "--size", "160x100"})), CLI_EXIT_OK);
+    int w = 0, h = 0, comp = 0;
+    unsigned char* rgb = stbi_load("map.png", &w, &h, &comp, 3);
+    ASSERT_NE(rgb, nullptr);
+    ASSERT_EQ(w * 1000 + h, 160 * 1000 + 100);
+    EXPECT_GE(agreement(rgb, map_picture(w, h, 1.2f, phase, 30)), 0.99);  // config.txt's phase and cells
+    stbi_image_free(rgb);
+
+    // The scan's middle row: its d, the black area of the reference, the tune.
+    ASSERT_EQ(headless_run(options({"--scan", "0.5:1.5:3", "--size", "160x100", "--csv", "scan.csv"})), CLI_EXIT_OK);
+    std::istringstream csv(bytes_of("scan.csv"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(csv, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "d,measured_area,continuum_area,ratio,tune_degrees");
+    long black = 0;
+    for (uint32_t p : map_picture(w, h, 1.0f, phase, 30)) black += p == 0;
+    double area = 0, tune = 0;
+    ASSERT_EQ(sscanf(lines[2].c_str(), "1,%lf,nan,nan,%lf", &area, &tune), 2) << lines[2];
+    EXPECT_NEAR(area, black * 6.283185307179586 * 6 / (w * h), 0.01 * 6.283185307179586 * 6) << lines[2];
+    EXPECT_NEAR(tune, synchrotron_tune_degrees(1.0, phase), 1e-12);
+
+    EXPECT_EQ(headless_run(options({"--render", "missing/map.png", "--size", "32x20"})), CLI_EXIT_FAILED);
+    EXPECT_EQ(headless_run(options({"--render", "wide.png", "--size", "40000x2"})), CLI_EXIT_FAILED);
+    EXPECT_EQ(headless_run(options({"--render", "sep.png", "--size", "32x20", "--separatrix"})), CLI_EXIT_FAILED);
+    EXPECT_EQ(bytes_of("config.txt"), config);  // read, never written
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"config.txt", "map.png", "scan.csv"}));
+    fs::current_path(old_dir);
+    fs::remove_all(dir);
+}
+
+}  // namespace

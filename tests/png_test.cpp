@@ -1,0 +1,126 @@
+// PNG encoding and whole-file writes: pictures decoded again by stb_image,
+// every chunk's CRC checked with a bit-by-bit CRC-32 of our own, and files
+// that are replaced, refused or never half written.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "framework/window/file_write.h"
+#include "framework/window/png.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include "stb_image.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+uint32_t crc32_bitwise(const unsigned char* p, size_t n) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; i++) {
+        c ^= p[i];
+        for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+}
+
+uint32_t be32(const unsigned char* p) { return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3]; }
+
+// Type and data of each chunk after the signature; a bad CRC fails the test.
+std::vector<std::pair<std::string, std::string>> chunks(const unsigned char* png, size_t size) {
+    std::vector<std::pair<std::string, std::string>> out;
+    EXPECT_EQ(memcmp(png, "\x89PNG\r\n\x1a\n", 8), 0);
+    size_t at = 8;
+    while (at + 12 <= size && be32(png + at) <= size - at - 12) {
+        uint32_t n = be32(png + at);
+        EXPECT_EQ(be32(png + at + 8 + n), crc32_bitwise(png + at + 4, 4 + n)) << "chunk at " << at;
+        out.emplace_back(std::string((const char*)png + at + 4, 4), std::string((const char*)png + at + 8, n));
+        at += 12 + n;
+    }
+    EXPECT_EQ(at, size);
+    return out;
+}
+
+TEST(PngEncode, PixelsInEitherRowOrderAndTextsAfterTheHeader) {
+    const int w = 37, h = 23, stride = 3 * w + 5;  // odd width, padded rows
+    std::vector<unsigned char> rows((size_t)stride * h, 0xEE);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < 3 * w; x++) rows[(size_t)y * stride + x] = (unsigned char)(x * 7 + y * 13);
+    const PngText texts[] = {{"phase", "-30"}, {"Software", "tessaline 9"}, {"G\xf6\xdf" "e", "\xe9t\xe9"}, {"e", ""}};
+    for (bool bottom_up : {false, true}) {
+        size_t size = 0;
+        unsigned char* png = png_encode(rows.data(), w, h, stride, bottom_up, texts, 4, &size);
+        ASSERT_NE(png, nullptr);
+        int dw = 0, dh = 0, comp = 0;
+        unsigned char* decoded = stbi_load_from_memory(png, (int)size, &dw, &dh, &comp, 3);
+        ASSERT_NE(decoded, nullptr) << stbi_failure_reason();
+        ASSERT_EQ(dw * 1000 + dh, w * 1000 + h);
+        for (int y = 0; y < h; y++)
+            ASSERT_EQ(memcmp(decoded + (size_t)y * 3 * w, &rows[(size_t)(bottom_up ? h - 1 - y : y) * stride], 3 * w),
+                      0)
+                << "row " << y;
+        stbi_image_free(decoded);
+        auto list = chunks(png, size);
+        ASSERT_EQ(list.size(), 7u);  // IHDR, four tEXt, one IDAT for so small a picture, IEND
+        EXPECT_EQ(list[0].first, "IHDR");
+        for (int i = 0; i < 4; i++)
+            EXPECT_EQ(list[1 + i], std::make_pair(std::string("tEXt"), std::string(texts[i].keyword) + '\0' + texts[i].text));
+        EXPECT_EQ(list[5].first, "IDAT");
+        EXPECT_EQ(list[6].first, "IEND");
+        free(png);
+    }
+}
+
+TEST(PngEncode, RefusesBadKeywordsAndSizes) {
+    unsigned char pixel[4] = {1, 2, 3, 0};
+    size_t size = 12345;
+    const std::string too_long(80, 'k');
+    for (const char* keyword : {"", " lead", "trail ", "two  blanks", "tab\there", "c1\x85", too_long.c_str()}) {
+        PngText t = {keyword, "x"};
+        EXPECT_EQ(png_encode(pixel, 1, 1, 3, false, &t, 1, &size), nullptr) << keyword;
+    }
+    EXPECT_EQ(png_encode(pixel, 0, 1, 3, false, nullptr, 0, &size), nullptr);
+    EXPECT_EQ(png_encode(pixel, 2, 1, 5, false, nullptr, 0, &size), nullptr);  // stride shorter than a row
+    // Too big for the encoder's int sizes: refused before a byte is read.
+    EXPECT_EQ(png_encode(pixel, 65535, 65535, 3 * 65535, false, nullptr, 0, &size), nullptr);
+    EXPECT_EQ(size, 12345u);
+}
+
+TEST(WriteFileWhole, ReplacesOrLeavesNothingBehind) {
+    fs::path dir = fs::temp_directory_path() / "tess_write_file_whole";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "taken" / "inside");
+    auto bytes_of = [](const fs::path& p) {
+        std::ifstream f(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    };
+    auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    std::string target = (dir / "out.png").string();
+    EXPECT_TRUE(write_file_whole(target.c_str(), "first version", 13));
+    EXPECT_TRUE(write_file_whole(target.c_str(), "new", 3));
+    EXPECT_EQ(bytes_of(target), "new");
+    EXPECT_FALSE(write_file_whole((dir / "no" / "such.png").string().c_str(), "x", 1));
+    // A folder in the way: the temporary is written, the rename refused and the temporary removed.
+    EXPECT_FALSE(write_file_whole((dir / "taken").string().c_str(), "x", 1));
+    EXPECT_TRUE(fs::is_directory(dir / "taken" / "inside"));
+    EXPECT_FALSE(write_file_whole("", "x", 1));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"out.png", "taken"}));
+    fs::remove_all(dir);
+}
+
+}  // namespace
