@@ -2,11 +2,11 @@
 # Installs what is missing, builds every flavour (Linux, Linux with
 # AddressSanitizer + UndefinedBehaviorSanitizer, Windows with MinGW-w64) and
 # runs every test: the include-layer check, the Linux ones natively, the Windows
-# ones under Wine, all on a private Xvfb display. Ends with one line
-# "N passed, N failed".
+# ones under Wine (through the CMake presets linux, linux-asan, windows-mingw),
+# then the packages (tools/check-package.sh), all on a private Xvfb display.
+# Ends with one line "N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
-root=$(pwd)
 bash tools/deps.sh || exit 1
 
 # The include graph first: a bottom layer reaching up fails the run (counted below).
@@ -22,17 +22,15 @@ done
 
 export WINEPREFIX=${WINEPREFIX:-/tmp/tessaline-wine-ci}
 source tools/wine-prefix.sh
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
-export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 run_suites() {
   local passed=$((1 - layers_failed)) failed=$layers_failed
-  for flavour in linux asan windows; do
-    echo "== tests: $flavour"
+  for preset in linux linux-asan windows-mingw; do
+    echo "== tests: $preset"
     log=$(mktemp)
     # One test at a time: they share the display, the pointer and the keyboard.
-    ctest --test-dir "build-$flavour" --output-on-failure --timeout 900 2>&1 | tee "$log"
+    # The presets carry the sanitizer and Wine settings.
+    ctest --preset "$preset" 2>&1 | tee "$log"
     line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
     total=$(echo "$line" | sed -E 's/.*out of ([0-9]+).*/\1/')
     bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed.*/\1/')
@@ -42,6 +40,15 @@ run_suites() {
     rm -f "$log"
   done
   wineserver -k 2>/dev/null || true
+  # The packages from the folders just tested: no rebuild.
+  echo "== packages"
+  log=$(mktemp)
+  bash tools/check-package.sh 2>&1 | tee "$log"
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  if [ -z "$line" ]; then line="0 passed, 1 failed"; fi
+  passed=$((passed + ${line%% passed*}))
+  failed=$((failed + $(echo "$line" | sed -E 's/.*, ([0-9]+) failed/\1/')))
+  rm -f "$log"
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }

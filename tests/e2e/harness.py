@@ -50,9 +50,13 @@ def program(name):
     return path
 
 
-def command(name, *args):
-    path = program(name)
+def launch(path, *args):
+    """The command line that runs the program at path with this runner."""
     return (["wine", path] if WINE else [path]) + list(args)
+
+
+def command(name, *args):
+    return launch(program(name), *args)
 
 
 def xdotool(*args, check=True):
