@@ -104,6 +104,24 @@ TEST_F(TextMeasure, ZeroPayloadBytesDoNotEndTheText) {
     EXPECT_EQ(text_word_width(size), ab);
 }
 
+// Texts in heap blocks of exactly their size, so that ASan sees a read past
+// the terminator. Control bytes other than 2 and 5 never carry zeros: a 0 in
+// what would be their payload is the end of the text.
+TEST_F(TextMeasure, ControlByteCutByTheEndStopsAtTheTerminator) {
+    const int a = text_width("A");
+    for (char code : {1, 3, 4, 6, 7}) {
+        for (std::vector<char> s : {std::vector<char>{'A', code, 0}, std::vector<char>{'A', code, 'B', 0}}) {
+            const int end = (int)s.size() - 1;
+            EXPECT_EQ(text_width(s.data()), a) << (int)code;
+            EXPECT_EQ(text_word_width(s.data()), a) << (int)code;
+            EXPECT_EQ(text_index_at(s.data(), 1000), end) << (int)code;
+            EXPECT_EQ(text_width_prefix(s.data(), end - 1), a) << (int)code;
+        }
+    }
+    // A 10 in the payload is still payload, not a line break.
+    EXPECT_EQ(text_width("A\x03\nBCC"), text_width("AC"));
+}
+
 TEST_F(TextMeasure, PrefixMeasuresTheFirstBytesOnly) {
     const char* s = "ABC";
     EXPECT_EQ(text_width_prefix(s, 1), text_width("A"));

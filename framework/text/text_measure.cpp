@@ -1,7 +1,8 @@
 // Measuring text with the current font: per-glyph widths, line widths, prefix
 // widths and caret positions. Bytes 1-7 are control codes with that many
-// payload bytes, skipped without width, zeros included (a glyph code's high
-// byte or a command's value is often 0).
+// payload bytes, skipped without width. Codes 2 and 5 carry binary payloads
+// (a glyph code's high byte or a command's value is often 0); the others are
+// never written as codes, so a 0 in their payload still ends the text.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,9 +13,8 @@
 enum { ELEMENT_END = -1, ELEMENT_CONTROL = -2 };
 
 // One element of s at i: a glyph byte, a control code with its payload, or the
-// end (0, 10, the limit). Payload bytes are skipped whatever their value:
-// encoded text writes codes whole. *next is the index after the element, or
-// the index of the end.
+// end (0, 10, the limit). *next is the index after the element, or the index
+// of the end.
 static int text_element(const unsigned char* s, size_t i, size_t limit, size_t* next) {
     if (i >= limit || s[i] == 0 || s[i] == 10) {
         *next = i;
@@ -25,8 +25,12 @@ static int text_element(const unsigned char* s, size_t i, size_t limit, size_t* 
         *next = i + 1;
         return (int)c;
     }
+    // A cut glyph code or command cannot be told from a whole one whose payload
+    // holds zeros, so texts must hold whole ones (markup writes nothing else);
+    // any other control byte ends at the first 0, which bounds the read.
+    bool binary = c == 2 || c == 5;
     for (size_t k = 1; k <= c; k++) {
-        if (i + k >= limit) {
+        if (i + k >= limit || (!binary && s[i + k] == 0)) {
             *next = i + k;
             return ELEMENT_END;
         }
