@@ -10,12 +10,7 @@
 #include "framework/platform/gl.h"
 #include "framework/window/clock.h"
 #include "framework/window/graphics.h"
-
-#ifndef GL_PACK_ROW_LENGTH
-#define GL_PACK_ROW_LENGTH 0x0D02
-#define GL_PACK_SKIP_ROWS 0x0D03
-#define GL_PACK_SKIP_PIXELS 0x0D04
-#endif
+#include "framework/window/pixel_store.h"
 
 static const char CONVERT_PREFIX[] = "bmp2png -9 -E \"";
 
@@ -93,26 +88,14 @@ bool bmp_convert_command(const char* filename, int shell, char* out, size_t size
     return true;
 }
 
-// Reads w x h pixels as bottom-up BGR rows of BMP stride. The pack state is
-// forced to what the stride assumes (a caller's alignment of 8 or a row length
-// would make GL write past the buffer) and put back afterwards.
+// Reads w x h pixels as bottom-up BGR rows of BMP stride: the pack state
+// pinned to rows padded to 4 bytes is exactly that stride.
 static void read_bgr_rows(int x, int y, int w, int h, unsigned char* pixels) {
     long long gl_y = (long long)graphics.height - ((long long)y + h);
     if (gl_y < -0x7FFFFFFFLL || gl_y > 0x7FFFFFFFLL) return;  // far outside: leave the zeros
-    GLint alignment = 4, row_length = 0, skip_rows = 0, skip_pixels = 0;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-    glGetIntegerv(GL_PACK_ROW_LENGTH, &row_length);
-    glGetIntegerv(GL_PACK_SKIP_ROWS, &skip_rows);
-    glGetIntegerv(GL_PACK_SKIP_PIXELS, &skip_pixels);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    PixelStore saved = pixel_store_pin(true);
     glReadPixels(x, (GLint)gl_y, w, h, GL_BGR_EXT, GL_UNSIGNED_BYTE, pixels);
-    glPixelStorei(GL_PACK_ALIGNMENT, alignment);
-    glPixelStorei(GL_PACK_ROW_LENGTH, row_length);
-    glPixelStorei(GL_PACK_SKIP_ROWS, skip_rows);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, skip_pixels);
+    pixel_store_restore(saved);
 }
 
 // A file that could not be written completely is removed rather than left
