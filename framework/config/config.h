@@ -24,7 +24,9 @@ int config_remove(GrowArray* list, const char* key);  // 1 when an entry went
 // Rewrites the file in text mode as "key<sep> value" lines. The new text goes
 // to "<name>.new" first and replaces the file only once completely written, so
 // a failed write never costs the old content; a file that exists but cannot be
-// written (read-only, a directory) is left alone. Returns 1 when written.
+// written (read-only, a directory) is left alone. A symbolic link is written
+// through: its target is replaced, with its permission bits, and the link
+// stays. Returns 1 when written.
 int write_config(GrowArray list, const char* name, char separator);
 void free_config(GrowArray list);
 
