@@ -69,6 +69,7 @@ GLuint compile_shader(GLenum type, const char* source) {
 static char* copy_text(const char* s) {
     size_t n = strlen(s) + 1;
     char* c = (char*)malloc(n);
+    if (!c) fatal_error("Out of memory");
     memcpy(c, s, n);
     return c;
 }
@@ -79,6 +80,7 @@ char* info_log(GLuint object, bool is_program) {
     else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &n);
     if (n <= 0) return copy_text("No information log");
     char* log = (char*)calloc((size_t)n + 1, 1);  // one spare byte: the text stays terminated
+    if (!log) fatal_error("Out of memory");
     if (is_program) glGetProgramInfoLog(object, n, nullptr, log);
     else glGetShaderInfoLog(object, n, nullptr, log);
     return log;

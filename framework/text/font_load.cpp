@@ -49,6 +49,7 @@ static bool font_read_record(const unsigned char* data, uint32_t length, uint64_
     va_end(args);
     size_t size = n > 0 ? (size_t)n + 1 : 1;
     char* text = (char*)malloc(size);
+    if (!text) fatal_error(format);  // the message without its values beats none
     text[0] = 0;
     va_start(args, format);
     vsnprintf(text, size, format, args);
@@ -144,7 +145,9 @@ void loadfont_data(const unsigned char* data, uint32_t length, const char* name,
     if (!name) name = "";
     Font* f = (Font*)calloc(1, sizeof(Font));
     size_t name_size = strlen(name) + 1;
-    f->name = (char*)malloc(name_size);
+    char* copy = f ? (char*)malloc(name_size) : nullptr;
+    if (!copy) fatal_error("Out of memory");
+    f->name = copy;
     memcpy(f->name, name, name_size);
 
     uint32_t limit = (uint32_t)font_query_max_texture_size();
@@ -158,6 +161,7 @@ void loadfont_data(const unsigned char* data, uint32_t length, const char* name,
 
     const int w = f->texture_width, h = f->texture_height;
     unsigned char* texels = (unsigned char*)calloc((size_t)w * h * 4, 1);
+    if (!texels) fatal_error("Out of memory");
     font_fill_texels(f, data, length, coverage_alpha, texels);
 
     glGenTextures(1, &f->texture);
@@ -190,7 +194,9 @@ void loadfont(const char* path, const char* name) {
                 if (capacity >= MAX_USEFUL_BYTES) break;
                 capacity = capacity ? capacity * 2 : 65536;
                 if (capacity > MAX_USEFUL_BYTES) capacity = MAX_USEFUL_BYTES;
-                bytes = (unsigned char*)realloc(bytes, capacity);
+                unsigned char* bigger = (unsigned char*)realloc(bytes, capacity);
+                if (!bigger) fatal_error("Out of memory");
+                bytes = bigger;
             }
             size_t got = fread(bytes + length, 1, capacity - length, file);
             if (got == 0) break;
@@ -220,6 +226,7 @@ void font_minify_contrast(Font* f) {
         if (lw <= 0 || lh <= 0) break;  // no such level (a texture without mipmaps)
         const int64_t W = lw, H = lh;
         unsigned char* buf = (unsigned char*)malloc((size_t)W * H * 4);
+        if (!buf) fatal_error("Out of memory");
         glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, buf);
         for (int k = 48; k < 384; k++) {
             if (k == 58) k = 256;  // the digits, then 256..383

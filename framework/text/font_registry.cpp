@@ -7,6 +7,7 @@
 
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
+#include "framework/window/error_log.h"
 #include "framework/window/pixel_store.h"
 
 const FontStyle default_style = {nullptr, 1.0f, 1.0f, 0.0f, 0.0f, 0, 0};
@@ -22,6 +23,7 @@ static char* copy_text(const char* s) {
     if (!s) s = "";
     size_t n = strlen(s) + 1;
     char* c = (char*)malloc(n);
+    if (!c) fatal_error("Out of memory");
     memcpy(c, s, n);
     return c;
 }
@@ -84,6 +86,7 @@ void font_refresh_metrics(Font* f) {
 Font* font_duplicate(Font* f) {
     if (!f) return nullptr;
     Font* d = (Font*)malloc(sizeof(Font));
+    if (!d) fatal_error("Out of memory");
     *d = *f;
     d->name = copy_text(f->name);
     font_registry_init();
@@ -210,6 +213,7 @@ Font* font_create_empty(const char* name) {
         font_delete(same);
     }
     Font* f = (Font*)calloc(1, sizeof(Font));
+    if (!f) fatal_error("Out of memory");
     f->name = s;
     f->style = default_style;
     f->style.base = f;  // a base of its own, so styles can be built on it

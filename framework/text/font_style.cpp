@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "framework/text/font.h"
+#include "framework/window/error_log.h"
 
 static uint32_t font_count() { return fonts ? font_registry.count : 0; }
 
@@ -91,6 +92,7 @@ FontStyle parse_font_spec(const char* spec) {
     if (!colon) return s;
     size_t size = strlen(colon + 1) + 1;
     char* rest = (char*)malloc(size);
+    if (!rest) fatal_error("Out of memory");
     memcpy(rest, colon + 1, size);
     for (char* segment = rest; segment;) {
         char* next = strchr(segment, ':');
@@ -124,6 +126,7 @@ static char* append_field(char* name, const char* format, float value) {
     int n = snprintf(nullptr, 0, format, name, (double)value);
     size_t size = n > 0 ? (size_t)n + 1 : 1;
     char* out = (char*)malloc(size);
+    if (!out) fatal_error("Out of memory");
     out[0] = 0;
     snprintf(out, size, format, name, (double)value);
     free(name);
