@@ -3,6 +3,8 @@
 // (no GL needed) and on the embedded font in a real context.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -120,6 +122,21 @@ TEST_F(TextMeasure, ControlByteCutByTheEndStopsAtTheTerminator) {
     }
     // A 10 in the payload is still payload, not a line break.
     EXPECT_EQ(text_width("A\x03\nBCC"), text_width("AC"));
+}
+
+// A style may scale glyphs past any int: widths saturate at INT_MAX instead
+// of wrapping to negative ones, and a NaN scale leaves the spacing alone.
+TEST_F(TextMeasure, ScalesBeyondAnyIntSaturate) {
+    known_font()->style.x_scale = 1e30f;
+    use(known_font());
+    EXPECT_EQ(char_advance('A'), INT_MAX);
+    EXPECT_EQ(text_width("AAAA"), INT_MAX - 1);
+    EXPECT_EQ(text_word_width("AB CC"), INT_MAX - 1);
+    EXPECT_EQ(text_index_at("AB", 1000), 0);
+    EXPECT_EQ(text_index_at("AB", INT_MAX), 1);
+    known_font()->style.x_scale = std::nanf("");
+    use(known_font());
+    EXPECT_EQ(char_advance('A'), 0);  // the cell width of a NaN scale is 0, and so is the spacing
 }
 
 TEST_F(TextMeasure, PrefixMeasuresTheFirstBytesOnly) {

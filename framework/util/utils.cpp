@@ -47,6 +47,13 @@ int parse_int(const char* s) {
     return (int)v;
 }
 
+int trunc_int(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return INT_MAX;
+    if (v <= -2147483648.0) return INT_MIN;
+    return (int)v;
+}
+
 static char* heap_copy(const char* s, size_t n) {
     char* p = (char*)malloc(n + 1);
     if (!p) fatal_error("Out of memory");
