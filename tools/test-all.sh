@@ -2,7 +2,9 @@
 # Installs what is missing, builds every flavour (Linux, Linux with
 # AddressSanitizer + UndefinedBehaviorSanitizer, Windows with MinGW-w64) and
 # runs every test: the Linux ones natively, the Windows ones under Wine, all on
-# a private Xvfb display. Ends with one line "N passed, N failed".
+# a private Xvfb display; then a short run of every fuzz target (FUZZ_SECONDS
+# each, 20 by default), each counted as one test. Ends with one line
+# "N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -36,6 +38,17 @@ run_suites() {
     rm -f "$log"
   done
   wineserver -k 2>/dev/null || true
+  echo "== fuzz smoke: ${FUZZ_SECONDS:-20} s per target"
+  log=$(mktemp)
+  tools/fuzz/fuzz.sh "${FUZZ_SECONDS:-20}" 2>&1 | tee "$log"
+  line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+  else
+    passed=$((passed + $(echo "$line" | sed -E 's/fuzz: ([0-9]+) passed.*/\1/')))
+    failed=$((failed + $(echo "$line" | sed -E 's/.* ([0-9]+) failed/\1/')))
+  fi
+  rm -f "$log"
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }
