@@ -261,7 +261,8 @@ TEST_F(ConfigFile, SymbolicLinksAreWrittenThrough) {
     EXPECT_EQ(write_config(m, path("dangling.txt").c_str(), ':'), 1);
     EXPECT_EQ(read_bytes(target), std::string("m: 2") + EOL);
     EXPECT_EQ(read_bytes(path("made.txt")), std::string("m: 2") + EOL);
-    for (const char* link : {"config.txt", "chain.txt", "dangling.txt"}) EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+    for (const char* link : {"config.txt", "chain.txt", "dangling.txt"})
+        EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
 
     // Links in a loop name no file: nothing is written.
     fs::create_symlink("loop_b", dir / "loop_a");
