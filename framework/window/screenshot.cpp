@@ -1,6 +1,6 @@
 // Screenshots as 24-bit BMP files read back from the GL read buffer, and the
-// converter's command line. Sizes and names are checked before anything is
-// allocated, written or run.
+// converter's command line. Sizes are checked before anything is allocated or
+// written, and names before anything is run.
 #include "framework/window/screenshot.h"
 
 #include <cstdio>
@@ -114,30 +114,25 @@ static bool write_file(const char* filename, const unsigned char* header, const 
 int save_bmp(int x, int y, int w, int h, const char* filename, int convert) {
     unsigned char header[BMP_HEADER_SIZE];
     if (!filename || !bmp_header(w, h, header)) return -1;
-    char* command = nullptr;
-    if (convert) {
-        // Escaping at most doubles the name; "./", the closing quote and the terminator fit in the slack.
-        size_t size = strlen(filename) * 2 + sizeof CONVERT_PREFIX + 8;
-        command = (char*)malloc(size);
-        if (!command || !bmp_convert_command(filename, BMP_SHELL_NATIVE, command, size)) {
-            free(command);
-            return -1;
-        }
-    }
     size_t bytes = (size_t)(bmp_stride(w) * h);
     unsigned char* pixels = (unsigned char*)calloc(bytes, 1);  // zeros: the row padding
-    if (!pixels) {
-        free(command);
-        return -1;
-    }
+    if (!pixels) return -1;
     read_bgr_rows(x, y, w, h, pixels);
     bool written = write_file(filename, header, pixels, bytes);
     free(pixels);
-    int result = written ? 0 : -1;
-    if (written && command) {
-        fflush(nullptr);  // keep our buffered output ahead of the converter's
-        result = system(command);
+    if (!written) return -1;
+    if (!convert) return 0;
+    // A name the interpreter cannot be given safely still has its picture;
+    // only the conversion is refused.
+    // Escaping at most doubles the name; "./", the closing quote and the terminator fit in the slack.
+    size_t size = strlen(filename) * 2 + sizeof CONVERT_PREFIX + 8;
+    char* command = (char*)malloc(size);
+    if (!command || !bmp_convert_command(filename, BMP_SHELL_NATIVE, command, size)) {
+        free(command);
+        return -1;
     }
+    fflush(nullptr);  // keep our buffered output ahead of the converter's
+    int result = system(command);
     free(command);
     return result;
 }
