@@ -75,3 +75,8 @@ if(NOT TESS_SANITIZE)
       ENVIRONMENT "TESS_BIN_DIR=${CMAKE_BINARY_DIR};TESS_RUNNER=${TESS_E2E_RUNNER}")
   endforeach()
 endif()
+
+# The fuzz targets, compiled into the test that replays the inputs they found.
+file(GLOB TESS_FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/fuzz/fuzz_*.cpp)
+target_sources(fuzz_crashers_test PRIVATE ${TESS_FUZZ_SOURCES})
+target_compile_definitions(fuzz_crashers_test PRIVATE TESS_FUZZ_CRASHERS="${PROJECT_SOURCE_DIR}/tests/fuzz_crashers")

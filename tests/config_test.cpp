@@ -215,6 +215,67 @@ TEST_F(ConfigFile, ReadOnlyFileIsLeftAsItWas) {
     free_config(l);
 }
 
+// A config.txt that is a symbolic link is written through: the target takes
+// the new text, the links stay links, and no side file is left anywhere.
+TEST_F(ConfigFile, SymbolicLinksAreWrittenThrough) {
+    fs::create_directories(dir / "real");
+    const std::string target = path("real/settings.txt");
+    write_file(target, "old: 1\n");
+    std::error_code ec;
+    fs::create_symlink(fs::path("real") / "settings.txt", dir / "config.txt", ec);
+    if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    GrowArray l = list_of({{"k", "v"}});
+    EXPECT_EQ(write_config(l, path("config.txt").c_str(), ':'), 1);
+    EXPECT_TRUE(fs::is_symlink(dir / "config.txt"));
+    EXPECT_EQ(read_file(target), std::string("k: v") + EOL);
+
+    // Through an absolute link to that link; and a dangling link creates its target.
+    fs::create_symlink(dir / "config.txt", dir / "chain.txt");
+    fs::create_symlink("made.txt", dir / "dangling.txt");
+    GrowArray m = list_of({{"m", "2"}});
+    EXPECT_EQ(write_config(m, path("chain.txt").c_str(), ':'), 1);
+    EXPECT_EQ(write_config(m, path("dangling.txt").c_str(), ':'), 1);
+    EXPECT_EQ(read_file(target), std::string("m: 2") + EOL);
+    EXPECT_EQ(read_file(path("made.txt")), std::string("m: 2") + EOL);
+    for (const char* link : {"config.txt", "chain.txt", "dangling.txt"})
+        EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+
+    // Links in a loop name no file: nothing is written.
+    fs::create_symlink("loop_b", dir / "loop_a");
+    fs::create_symlink("loop_a", dir / "loop_b");
+    EXPECT_EQ(write_config(m, path("loop_a").c_str(), ':'), 0);
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        EXPECT_NE(entry.path().extension(), ".new") << entry.path();
+    free_config(l);
+    free_config(m);
+}
+
+TEST_F(ConfigFile, RewriteKeepsThePermissionBits) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has only a read-only bit, and read-only files are never replaced";
+#endif
+    using P = fs::perms;
+    const std::string p = path("config.txt");
+    write_file(p, "old: 1\n");
+    GrowArray l = list_of({{"k", "v"}});
+    // 0600 and 0664 both differ from what a new file gets under the usual umask.
+    for (P bits : {P::owner_read | P::owner_write,
+                   P::owner_read | P::owner_write | P::group_read | P::group_write | P::others_read}) {
+        fs::permissions(p, bits);
+        EXPECT_EQ(write_config(l, p.c_str(), ':'), 1);
+        EXPECT_EQ(fs::status(p).permissions() & P::mask, bits);
+    }
+    // Through a link, the target's bits are the ones kept.
+    std::error_code ec;
+    fs::create_symlink("config.txt", dir / "link.txt", ec);
+    if (!ec) {
+        fs::permissions(p, P::owner_read | P::owner_write);
+        EXPECT_EQ(write_config(l, path("link.txt").c_str(), ':'), 1);
+        EXPECT_EQ(fs::status(p).permissions() & P::mask, P::owner_read | P::owner_write);
+    }
+    free_config(l);
+}
+
 // ---- typed settings ----
 
 TEST(ConfigTyped, FlagsReadTheFirstCharacter) {

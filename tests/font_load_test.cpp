@@ -185,6 +185,19 @@ TEST_F(FontLoad, MinifyContrastBrightensDigitsAndGreekOnly) {
     }
 }
 
+// The upload, the contrast pass's read-back and its re-upload all pin their
+// own pixel store: a caller's leaves the atlas as it is without one.
+TEST_F(FontLoad, CallersPixelStoreLeavesTheAtlasAlone) {
+    const Font* plain = load(embedded);
+    int w = 0;
+    std::vector<uint8_t> l0 = read_level(plain, 0, &w), l1 = read_level(plain, 1, &w);
+    test_scramble_pixel_store();
+    const Font* scrambled = load(embedded, false, "scrambled");
+    EXPECT_TRUE(test_pixel_store_kept());
+    EXPECT_TRUE(read_level(scrambled, 0, &w) == l0);
+    EXPECT_TRUE(read_level(scrambled, 1, &w) == l1);
+}
+
 TEST_F(FontLoad, FirstFontBecomesCurrentSecondDoesNot) {
     EXPECT_EQ(current_font, nullptr);
     Font* first = load(embedded);

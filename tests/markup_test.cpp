@@ -3,6 +3,7 @@
 // with the inputs the fuzzer found kept as cases.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -94,6 +95,16 @@ TEST(MarkupScripts, NestingFollowsDepth) {
                                        size_code(179, 38), size_code(256, 0)}));
     EXPECT_EQ(text("e^{x^2}", 1), cat({str("e"), size_code(179, 38), str("x^2"), size_code(256, 0)}));
     EXPECT_EQ(text("e^{x^2}", 0), str("e^{x^2}"));
+    // Only depth 0 stops: a negative depth never counts down to it.
+    std::string deep = "x^2";
+    for (int i = 0; i < 40; i++) deep = "a^{" + deep + "}";
+    const Bytes all = text(deep.c_str(), 41);
+    EXPECT_NE(all, text(deep.c_str(), 40));
+    for (int depth : {-1, -40, INT_MIN}) {
+        EXPECT_EQ(text(deep.c_str(), depth), all) << depth;
+        EXPECT_EQ(run(PASS_SCRIPTS, str(deep.c_str()), depth), all) << depth;
+        EXPECT_EQ(markup_text_size(deep.c_str(), depth), all.size() + 1) << depth;
+    }
 }
 
 TEST(MarkupScripts, ScriptIsLettersDigitsGlyphsGroupOrOneByte) {

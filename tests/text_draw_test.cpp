@@ -167,6 +167,16 @@ TEST_F(TextDraw, WordWrapBreaksBeforeTheWordThatWouldCrossTheMargin) {
     expect_at(q[1], 10 + advance('a') + advance(' '), 20, 'b');
 }
 
+TEST_F(TextDraw, WordWrapMeasuresNoFurtherThanTheTerminator) {
+    // The word after the space ends in a control byte and then the text: the
+    // measurement stops at the terminator of this exact-size heap block.
+    std::vector<char> text = {'a', ' ', 'b', 7, 0};
+    float wrap = 10 + width_of('a') + 1;
+    std::vector<Quad> q = capture_text(10, 20, wrap, 0, text.data());
+    ASSERT_EQ(q.size(), 3u);  // 'b' and the control byte drawn as glyph 7, on the next line
+    expect_at(q[1], 10, 20 + cell_h + 1, 'b');
+}
+
 TEST_F(TextDraw, LongWordBreaksAfterTheGlyphThatCrossesTheMargin) {
     // Advances 8, 7, 9 from x 10: 'C' ends its pen at 34 > 30 and stays on the first line.
     std::vector<Quad> q = capture_text(10, 20, 30, 0, "ABCAB");

@@ -3,6 +3,8 @@
 // (no GL needed) and on the embedded font in a real context.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -102,6 +104,39 @@ TEST_F(TextMeasure, ZeroPayloadBytesDoNotEndTheText) {
     EXPECT_EQ(text_index_at(greek, 1000), 5);
     EXPECT_EQ(text_index_at(size, 1000), 8);
     EXPECT_EQ(text_word_width(size), ab);
+}
+
+// Texts in heap blocks of exactly their size, so that ASan sees a read past
+// the terminator. Control bytes other than 2 and 5 never carry zeros: a 0 in
+// what would be their payload is the end of the text.
+TEST_F(TextMeasure, ControlByteCutByTheEndStopsAtTheTerminator) {
+    const int a = text_width("A");
+    for (char code : {1, 3, 4, 6, 7}) {
+        for (std::vector<char> s : {std::vector<char>{'A', code, 0}, std::vector<char>{'A', code, 'B', 0}}) {
+            const int end = (int)s.size() - 1;
+            EXPECT_EQ(text_width(s.data()), a) << (int)code;
+            EXPECT_EQ(text_word_width(s.data()), a) << (int)code;
+            EXPECT_EQ(text_index_at(s.data(), 1000), end) << (int)code;
+            EXPECT_EQ(text_width_prefix(s.data(), end - 1), a) << (int)code;
+        }
+    }
+    // A 10 in the payload is still payload, not a line break.
+    EXPECT_EQ(text_width("A\x03\nBCC"), text_width("AC"));
+}
+
+// A style may scale glyphs past any int: widths saturate at INT_MAX instead
+// of wrapping to negative ones, and a NaN scale leaves the spacing alone.
+TEST_F(TextMeasure, ScalesBeyondAnyIntSaturate) {
+    known_font()->style.x_scale = 1e30f;
+    use(known_font());
+    EXPECT_EQ(char_advance('A'), INT_MAX);
+    EXPECT_EQ(text_width("AAAA"), INT_MAX - 1);
+    EXPECT_EQ(text_word_width("AB CC"), INT_MAX - 1);
+    EXPECT_EQ(text_index_at("AB", 1000), 0);
+    EXPECT_EQ(text_index_at("AB", INT_MAX), 1);
+    known_font()->style.x_scale = std::nanf("");
+    use(known_font());
+    EXPECT_EQ(char_advance('A'), 0);  // the cell width of a NaN scale is 0, and so is the spacing
 }
 
 TEST_F(TextMeasure, PrefixMeasuresTheFirstBytesOnly) {

@@ -46,6 +46,19 @@ std::vector<unsigned char> read_level(GLenum target, int level, int components) 
 // The 2 x 2 block mean of a reference, computed directly from the definition.
 unsigned char block_mean(int a, int b, int c, int d) { return (unsigned char)((a + b + c + d + 2) >> 2); }
 
+// The next level of a square RGBA image of even side n, from the definition.
+std::vector<unsigned char> rgba_half(const std::vector<unsigned char>& img, int n) {
+    std::vector<unsigned char> out((size_t)(n / 2) * (n / 2) * 4);
+    for (int y = 0; y < n / 2; y++)
+        for (int x = 0; x < n / 2; x++)
+            for (int k = 0; k < 4; k++) {
+                auto at = [&](int yy, int xx) { return img[((size_t)yy * n + xx) * 4 + k]; };
+                out[((size_t)y * (n / 2) + x) * 4 + k] =
+                    block_mean(at(2 * y, 2 * x), at(2 * y, 2 * x + 1), at(2 * y + 1, 2 * x), at(2 * y + 1, 2 * x + 1));
+            }
+    return out;
+}
+
 // Mipmap levels.
 
 TEST_F(Texture, FourByFourRgbaGivesTwoLevelsOfRoundedMeans) {
@@ -70,15 +83,8 @@ TEST_F(Texture, FourByFourRgbaGivesTwoLevelsOfRoundedMeans) {
     ASSERT_EQ(l1.size(), 16u);
     EXPECT_EQ(l1[0], 1);  // (3 + 2) >> 2
     EXPECT_EQ(l1[4], 0);  // (1 + 2) >> 2
-    unsigned char expected1[16];
-    for (int y = 0; y < 2; y++)
-        for (int x = 0; x < 2; x++)
-            for (int k = 0; k < 4; k++) {
-                auto at = [&](int yy, int xx) { return original[(yy * 4 + xx) * 4 + k]; };
-                expected1[(y * 2 + x) * 4 + k] =
-                    block_mean(at(2 * y, 2 * x), at(2 * y, 2 * x + 1), at(2 * y + 1, 2 * x), at(2 * y + 1, 2 * x + 1));
-            }
-    EXPECT_EQ(l1, std::vector<unsigned char>(expected1, expected1 + 16));
+    const std::vector<unsigned char> expected1 = rgba_half(original, 4);
+    EXPECT_EQ(l1, expected1);
     std::vector<unsigned char> l2 = read_level(GL_TEXTURE_2D, 2, 4);
     for (int k = 0; k < 4; k++)
         EXPECT_EQ(l2[k], block_mean(expected1[k], expected1[4 + k], expected1[8 + k], expected1[12 + k]));
@@ -173,6 +179,28 @@ TEST(MipmapFilter, RejectsArgumentsThatNameNoImage) {
     EXPECT_EQ(mipmap_next_level(1, &w, &h, img), 0);
     EXPECT_EQ(image_row_stride(3, 5), 16u);
     EXPECT_EQ(image_row_stride(4, 0x7fffffff), 0u);  // row beyond any buffer: refused
+}
+
+// Uploads and read-backs ignore the caller's pixel store, which would move
+// them megabytes away from the image, and leave it as they found it.
+TEST_F(Texture, CallersPixelStoreBendsNoUploadOrReadBack) {
+    std::vector<unsigned char> img(8 * 8 * 4);
+    for (size_t i = 0; i < img.size(); i++) img[i] = (unsigned char)(i * 7 + i / 32);
+    const std::vector<unsigned char> original = img;
+    const std::vector<unsigned char> expected1 = rgba_half(original, 8);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    test_scramble_pixel_store();
+    upload_texture(GL_TEXTURE_2D, 4, 8, 8, img.data());
+    EXPECT_TRUE(test_pixel_store_kept());
+    EXPECT_EQ(read_level(GL_TEXTURE_2D, 0, 4), original);
+    EXPECT_EQ(read_level(GL_TEXTURE_2D, 1, 4), expected1);
+    // The chain rebuilt from level 0 reads it back into a block of its exact size.
+    const std::vector<unsigned char> zeros(expected1.size(), 0);
+    glTexImage2D(GL_TEXTURE_2D, 1, 4, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
+    test_scramble_pixel_store();
+    rebuild_mipmaps();
+    EXPECT_TRUE(test_pixel_store_kept());
+    EXPECT_EQ(read_level(GL_TEXTURE_2D, 1, 4), expected1);
 }
 
 // rebuild_mipmaps picks its component count from level 0's internal format.

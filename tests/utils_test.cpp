@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,13 @@ TEST(UtilsNumbers, ClampsAndChoices) {
     EXPECT_EQ(non_negative(NAN), 0.0);
     EXPECT_EQ(non_negative_int(-3), 0);
     EXPECT_EQ(non_negative_int(3), 3);
+    // trunc_int is defined everywhere: beyond the int range it clamps.
+    EXPECT_EQ(trunc_int(-2.7), -2);
+    EXPECT_EQ(trunc_int(2147483646.9), 2147483646);
+    EXPECT_EQ(trunc_int(2147483648.0), INT_MAX);
+    EXPECT_EQ(trunc_int(-1e300), INT_MIN);
+    EXPECT_EQ(trunc_int(HUGE_VAL), INT_MAX);
+    EXPECT_EQ(trunc_int(NAN), 0);
 }
 
 TEST(UtilsNumbers, RandomValuesStayInRange) {

@@ -182,6 +182,22 @@ TEST_F(WindowTest, ContrastCursorIsWhiteOnDarkAndBlackOnLight) {
     graphics.mouse_x = graphics.mouse_y = 0;
 }
 
+TEST_F(WindowTest, ContrastCursorSamplesWhateverTheCallersPackState) {
+    glDisable(GL_DEPTH_TEST);
+    graphics.mouse_x = 100;
+    graphics.mouse_y = 100;
+    for (float background : {0.0f, 1.0f}) {
+        glClearColor(background, background, background, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        test_scramble_pixel_store();  // would land the sample far past its 4-byte word
+        draw_contrast_cursor();
+        EXPECT_TRUE(test_pixel_store_kept());
+        EXPECT_EQ(test_pixel(101, 100), background == 0 ? 0xFFFFFFu : 0u);
+    }
+    glEnable(GL_DEPTH_TEST);
+    graphics.mouse_x = graphics.mouse_y = 0;
+}
+
 // The handler, fed as a backend would feed it.
 class MessageTest : public WindowTest {
 protected:

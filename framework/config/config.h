@@ -24,9 +24,11 @@ int config_remove(GrowArray* list, const char* key);  // 1 when an entry went
 // Rewrites the file in text mode as "key<sep> value" lines. The new text goes
 // to "<name>.new" first and replaces the file only once completely written, so
 // a failed write never costs the old content; a file that exists but cannot be
-// written (read-only, a directory) is left alone. Returns 1 when written, else
-// 0: the framework's own answers are 1 for yes (config_remove, array_save_small);
-// only results that pass on a runtime status (write_palette, save_bmp) use 0 for success.
+// written (read-only, a directory) is left alone. A symbolic link is written
+// through: its target is replaced, with its permission bits, and the link
+// stays. Returns 1 when written, else 0: the framework's own answers are 1 for
+// yes (config_remove, array_save_small); only results that pass on a runtime
+// status (write_palette, save_bmp) use 0 for success.
 int write_config(GrowArray list, const char* name, char separator);
 void free_config(GrowArray list);
 

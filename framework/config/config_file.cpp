@@ -106,9 +106,17 @@ int config_remove(GrowArray* list, const char* key) {
 
 enum WriteResult { WRITTEN, NOT_OPENED, FAILED };
 
-static WriteResult write_entries(GrowArray list, const char* name, char separator) {
-    FILE* f = fopen(name, "wt");  // text mode: CR LF on Windows
+namespace fs = std::filesystem;
+
+// The side file is given the permissions of the file it will replace before a
+// byte goes in, so a private file is never readable by others on the way.
+static WriteResult write_entries(GrowArray list, const std::string& name, char separator, const fs::perms* keep) {
+    FILE* f = fopen(name.c_str(), "wt");  // text mode: CR LF on Windows
     if (!f) return NOT_OPENED;
+    if (keep) {
+        std::error_code ec;
+        fs::permissions(name, *keep, ec);
+    }
     ConfigEntry* e = config_entries(list);
     for (uint32_t i = 0; i < list.count; i++) fprintf(f, "%s%c %s\n", e[i].key, separator, e[i].value);
     bool ok = !ferror(f);
@@ -116,31 +124,56 @@ static WriteResult write_entries(GrowArray list, const char* name, char separato
     return ok ? WRITTEN : FAILED;
 }
 
+// Follows symbolic links in *name to the file they finally stand for, so that
+// the rename replaces the target rather than the link. A dangling link gives
+// the file it names, which the write creates. False for a loop or a link that
+// cannot be read. A name that is no link is kept byte for byte.
+static bool follow_links(std::string* name) {
+    fs::path p = *name;
+    for (int hops = 0; hops < 40; hops++) {
+        std::error_code ec;
+        fs::file_status st = fs::symlink_status(p, ec);
+        if (!fs::is_symlink(st)) {
+            if (ec && st.type() != fs::file_type::not_found) return false;
+            if (hops > 0) *name = p.string();
+            return true;
+        }
+        fs::path next = fs::read_symlink(p, ec);
+        if (ec) return false;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return false;
+}
+
 int write_config(GrowArray list, const char* name, char separator) {
     if (!name || !*name) return 0;
-    namespace fs = std::filesystem;
+    std::string target = name;
+    if (!follow_links(&target)) return 0;
     std::error_code ec;
-    fs::file_status st = fs::status(name, ec);
+    fs::file_status st = fs::status(target, ec);
     if (ec && st.type() != fs::file_type::not_found) return 0;
+    fs::perms perms = st.permissions();
+    const fs::perms* keep = nullptr;
     if (fs::exists(st)) {
         // Only a regular file we could open for writing is replaced: a rename
         // alone would also replace a read-only file or an empty directory.
         if (!fs::is_regular_file(st)) return 0;
-        FILE* probe = fopen(name, "r+b");
+        FILE* probe = fopen(target.c_str(), "r+b");
         if (!probe) return 0;
         fclose(probe);
+        keep = &perms;
     }
     // Writing the file in place would truncate it before a single byte is
     // known to fit, so when the side file cannot be written nothing changes.
-    std::string side = std::string(name) + ".new";
-    WriteResult r = write_entries(list, side.c_str(), separator);
+    std::string side = target + ".new";
+    WriteResult r = write_entries(list, side, separator, keep);
     if (r != WRITTEN) {
         if (r == FAILED) remove(side.c_str());  // ours, and incomplete
         return 0;
     }
-    if (rename(side.c_str(), name) == 0) return 1;
+    if (rename(side.c_str(), target.c_str()) == 0) return 1;
     // The Windows runtime's rename does not replace an existing file.
-    if (remove(name) == 0 && rename(side.c_str(), name) == 0) return 1;
+    if (remove(target.c_str()) == 0 && rename(side.c_str(), target.c_str()) == 0) return 1;
     return 0;  // the new text stays in the side file
 }
 

@@ -1,6 +1,6 @@
 // Texture upload with the framework's own mipmap chain, cube maps built from
 // a direction function, and the sky box. Byte images have rows padded to 4
-// bytes; uploads and read-backs pin GL's alignment to 4 to match.
+// bytes; uploads and read-backs pin GL's pixel store to match.
 #include "framework/draw/texture.h"
 
 #include <cmath>
@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "framework/platform/gl.h"
+#include "framework/window/pixel_store.h"
 
 const int texture_formats[5] = {0, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA};
 
@@ -47,27 +48,20 @@ int mipmap_next_level(int components, int* width, int* height, unsigned char* pi
     return 1;
 }
 
-static GLint pin_alignment(GLenum which) {
-    GLint before = 4;
-    glGetIntegerv(which, &before);
-    glPixelStorei(which, 4);
-    return before;
-}
-
 void build_mipmaps(int target, int components, int format, int width, int height, unsigned char* pixels) {
-    GLint before = pin_alignment(GL_UNPACK_ALIGNMENT);
+    PixelStore saved = pixel_store_pin(false);
     for (int level = 1; mipmap_next_level(components, &width, &height, pixels); level++)
         glTexImage2D((GLenum)target, level, components, width, height, 0, (GLenum)format, GL_UNSIGNED_BYTE,
                      pixels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, before);
+    pixel_store_restore(saved);
 }
 
 void upload_texture(int target, int components, int width, int height, unsigned char* pixels) {
     if (components < 1 || components > 4) return;  // no pixel format to name
-    GLint before = pin_alignment(GL_UNPACK_ALIGNMENT);
+    PixelStore saved = pixel_store_pin(false);
     glTexImage2D((GLenum)target, 0, components, width, height, 0, (GLenum)texture_formats[components],
                  GL_UNSIGNED_BYTE, pixels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, before);
+    pixel_store_restore(saved);
     build_mipmaps(target, components, texture_formats[components], width, height, pixels);
 }
 
@@ -91,9 +85,9 @@ void rebuild_mipmaps() {
     if (!stride || height < 1 || (uint64_t)height > SIZE_MAX / stride) return;
     unsigned char* pixels = (unsigned char*)malloc(stride * (size_t)height);
     if (!pixels) return;
-    GLint before = pin_alignment(GL_PACK_ALIGNMENT);
+    PixelStore saved = pixel_store_pin(true);
     glGetTexImage(GL_TEXTURE_2D, 0, (GLenum)texture_formats[count], GL_UNSIGNED_BYTE, pixels);
-    glPixelStorei(GL_PACK_ALIGNMENT, before);
+    pixel_store_restore(saved);
     build_mipmaps(GL_TEXTURE_2D, count, texture_formats[count], width, height, pixels);
     free(pixels);
 }
@@ -146,9 +140,9 @@ unsigned make_cube_map(CubeDirectionFn fn, unsigned size, unsigned samples) {
         for (int f = 0; f < 6; f++) {
             GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + f;
             unsigned char* pixels = call_faces[upload_order[f]];
-            GLint before = pin_alignment(GL_UNPACK_ALIGNMENT);
+            PixelStore saved = pixel_store_pin(false);
             glTexImage2D(target, 0, 3, (GLsizei)size, (GLsizei)size, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-            glPixelStorei(GL_UNPACK_ALIGNMENT, before);
+            pixel_store_restore(saved);
             build_mipmaps((int)target, 3, GL_RGB, (int)size, (int)size, pixels);
         }
     }

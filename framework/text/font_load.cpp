@@ -13,6 +13,7 @@
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "framework/window/error_log.h"
+#include "framework/window/pixel_store.h"
 
 int font_max_texture_size_override = 0;
 
@@ -156,12 +157,10 @@ void loadfont_data(const unsigned char* data, uint32_t length, const char* name,
     glBindTexture(GL_TEXTURE_2D, f->texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // rows are w * 4 bytes, unpadded
+    PixelStore saved = pixel_store_pin(false);  // rows are w * 4 bytes, unpadded
     glTexImage2D(GL_TEXTURE_2D, 0, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
     build_mipmaps(GL_TEXTURE_2D, 4, GL_RGBA, w, h, texels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    pixel_store_restore(saved);
     free(texels);
 
     font_minify_contrast(f);
@@ -206,11 +205,7 @@ void font_minify_contrast(Font* f) {
     for (int i = 0; i < 256; i++) table[i] = (unsigned char)(255.9 * pow(i * 0.003907776475185619, 0.4));
 
     glBindTexture(GL_TEXTURE_2D, f->texture);
-    GLint pack = 4, unpack = 4;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    PixelStore pack = pixel_store_pin(true), unpack = pixel_store_pin(false);
     for (int level = 1; level < 32; level++) {
         GLint lw = 0, lh = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &lw);
@@ -243,6 +238,6 @@ void font_minify_contrast(Font* f) {
         free(buf);
         if (lw == 1 && lh == 1) break;
     }
-    glPixelStorei(GL_PACK_ALIGNMENT, pack);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
+    pixel_store_restore(pack);
+    pixel_store_restore(unpack);
 }

@@ -9,6 +9,8 @@
 #include "framework/core/numbers.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
+#include "framework/window/error_log.h"
+#include "framework/window/pixel_store.h"
 
 const FontStyle default_style = {nullptr, 1.0f, 1.0f, 0.0f, 0.0f, 0, 0};
 uint8_t font_cell_width;
@@ -207,7 +209,9 @@ Font* font_create_empty(const char* name) {
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     f->texture_width = 1;
     const unsigned char texel[4] = {1, 1, 1, 0};
+    PixelStore saved = pixel_store_pin(false);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
+    pixel_store_restore(saved);
     for (int k = 0; k < 512; k++) {
         f->glyph_x[k] = 0;
         f->glyph_width[k] = 1;

@@ -18,7 +18,7 @@ struct Sink {
 
 // A braced group being processed, or the whole text (braced false).
 struct Level {
-    int depth;        // levels left, this one included
+    int depth;        // levels left, this one included; negative: no limit
     int offset;       // base of this level's scripts, 1/256 line height
     int size;         // 1/256 of full size
     int back_offset;  // the code that ends the group returns to these
@@ -207,7 +207,7 @@ static bool push_level(LevelStack* st, const Level& level) {
     return true;
 }
 
-// One pass over whole units; depth >= 1.
+// One pass over whole units; depth is not 0.
 static void scripts_run(const uint8_t* in, size_t len, int depth, int offset, int size, Sink* s) {
     LevelStack stack = {nullptr, 0, 0};
     Level whole = {depth, offset, size, 0, 0, 0, false};
@@ -255,10 +255,12 @@ static void scripts_run(const uint8_t* in, size_t len, int depth, int offset, in
         uint8_t first = in[j];
         put_size_code(s, sc.size, sc.code_offset);
         if (first == '{') {
-            Level group = {lv->depth - 1, sc.inner_offset, sc.size, lv->offset, lv->size, 0, true};
+            // A negative depth never counts down to 0 (nor overflows): every level is processed.
+            int inner = lv->depth < 0 ? lv->depth : lv->depth - 1;
+            Level group = {inner, sc.inner_offset, sc.size, lv->offset, lv->size, 0, true};
             // Beyond the depth (or the heap) the group's text stays as it is,
             // braces dropped.
-            if (group.depth < 1 || !push_level(&stack, group)) {
+            if (group.depth == 0 || !push_level(&stack, group)) {
                 size_t e = group_end(in, len, j + 1);
                 put_units(s, in, j + 1, e);
                 put_size_code(s, group.back_size, group.back_offset);
@@ -361,7 +363,7 @@ static uint8_t* greek_to_heap(const char* text, size_t len, size_t* out_len) {
 
 char* markup_text(char* text, int depth, size_t capacity) {
     if (!text || capacity == 0) return text;
-    if (depth <= 0) return markup_greek(text, capacity);
+    if (depth == 0) return markup_greek(text, capacity);
     size_t len = plain_length(text, capacity);
     size_t glen = 0;
     uint8_t* greek = greek_to_heap(text, len, &glen);
@@ -374,7 +376,7 @@ char* markup_text(char* text, int depth, size_t capacity) {
 }
 
 void markup_scripts(char* text, int depth, int16_t offset, uint16_t size, size_t capacity) {
-    if (!text || capacity == 0 || depth <= 0) return;
+    if (!text || capacity == 0 || depth == 0) return;
     size_t len = encoded_length(text, capacity);
     uint8_t* in = copy_input(text, len);
     if (!in) return;
@@ -422,7 +424,7 @@ size_t markup_text_size(const char* text, int depth) {
     uint8_t* greek = greek_to_heap(text, len, &glen);
     if (!greek) return 0;
     size_t n = glen;
-    if (depth > 0) {
+    if (depth != 0) {
         Sink count = {nullptr, SIZE_MAX - 1, 0, false};
         scripts_run(greek, glen, depth, 0, 256, &count);
         n = count.len;

@@ -24,7 +24,8 @@ char* markup_text(char* text, int depth, size_t capacity);
 char* markup_greek(char* text, size_t capacity);
 
 // '^' and '_' raise or lower the script after them by size-and-offset codes,
-// braced groups nested up to depth levels; depth <= 0 changes nothing.
+// braced groups nested up to depth levels; depth 0 changes nothing, and a
+// negative depth processes every level.
 // A '^' or '_' with nothing after it (end of text or group, or a command
 // code) stays as it is. Size is in 1/256 of full size, offset in 1/256 of
 // the line height.

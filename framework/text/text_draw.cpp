@@ -9,6 +9,7 @@
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "framework/text/text.h"
+#include "framework/util/utils.h"
 
 float text_scale_x = 1.0f;
 float text_scale_y = 1.0f;
@@ -141,7 +142,7 @@ void draw_text(float x0, float y, float wrap, float limit, const char* text, int
                 float scale = size / 256.0f;
                 sx = s0.x_scale * scale;
                 sy = s0.y_scale * scale;
-                int new_offset = (int)(v * base->max_height * s0.y_scale + 128) / 256;
+                int new_offset = trunc_int(v * base->max_height * s0.y_scale + 128) / 256;
                 y = y + offset - new_offset;
                 offset = new_offset;
                 FontStyle s = s0;
@@ -158,7 +159,7 @@ void draw_text(float x0, float y, float wrap, float limit, const char* text, int
         const Font* f = current_font;
         if (c == 10) {
             x = x0;
-            y += (int)(f->max_height * sy + 0.5) + 1;
+            y += trunc_int(f->max_height * sy + 0.5) + 1.0f;  // a scale past any int saturates
             continue;
         }
         if (c >= 512) continue;  // beyond the glyph tables: nothing to draw
@@ -168,7 +169,8 @@ void draw_text(float x0, float y, float wrap, float limit, const char* text, int
             next = x + font_cell_width;
             gx = x + (font_cell_width - f->glyph_width[c]) / 2;
         } else {
-            next = x + (int)(font_cell_width * letter_spacing + base->glyph_width[c] * sx * (1 + s0.boldness) + 0.5);
+            next = x + trunc_int(font_cell_width * letter_spacing + base->glyph_width[c] * sx * (1 + s0.boldness) +
+                                 0.5);
         }
         if (c == 32 && wrap != 0) {
             int w = text_word_width((const char*)p);

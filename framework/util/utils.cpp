@@ -25,6 +25,13 @@ int parse_int(const char* s) {
     return (int)v;
 }
 
+int trunc_int(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return INT_MAX;
+    if (v <= -2147483648.0) return INT_MIN;
+    return (int)v;
+}
+
 int copy_string(char** out, const char* s) {
     size_t n = strlen(s);
     *out = heap_copy_n(s, n);

@@ -1,6 +1,6 @@
 // Screenshots as 24-bit BMP files read back from the GL read buffer, and the
-// converter's command line. Sizes and names are checked before anything is
-// allocated, written or run.
+// converter's command line. Sizes are checked before anything is allocated or
+// written, and names before anything is run.
 #include "framework/window/screenshot.h"
 
 #include <cstdio>
@@ -10,12 +10,7 @@
 #include "framework/platform/gl.h"
 #include "framework/window/clock.h"
 #include "framework/window/graphics.h"
-
-#ifndef GL_PACK_ROW_LENGTH
-#define GL_PACK_ROW_LENGTH 0x0D02
-#define GL_PACK_SKIP_ROWS 0x0D03
-#define GL_PACK_SKIP_PIXELS 0x0D04
-#endif
+#include "framework/window/pixel_store.h"
 
 static const char CONVERT_PREFIX[] = "bmp2png -9 -E \"";
 
@@ -93,25 +88,14 @@ bool bmp_convert_command(const char* filename, int shell, char* out, size_t size
     return true;
 }
 
-// The pack state is forced to what the stride assumes (a caller's alignment of
+// The pack state is pinned to what the stride assumes (a caller's alignment of
 // 8 or a row length would make GL write past the buffer) and put back afterwards.
 void read_pixel_rows(int x, int y, int w, int h, unsigned format, unsigned char* pixels) {
     long long gl_y = (long long)graphics.height - ((long long)y + h);
     if (gl_y < -0x7FFFFFFFLL || gl_y > 0x7FFFFFFFLL) return;  // far outside: leave the zeros
-    GLint alignment = 4, row_length = 0, skip_rows = 0, skip_pixels = 0;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-    glGetIntegerv(GL_PACK_ROW_LENGTH, &row_length);
-    glGetIntegerv(GL_PACK_SKIP_ROWS, &skip_rows);
-    glGetIntegerv(GL_PACK_SKIP_PIXELS, &skip_pixels);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    PixelStore saved = pixel_store_pin(true);
     glReadPixels(x, (GLint)gl_y, w, h, (GLenum)format, GL_UNSIGNED_BYTE, pixels);
-    glPixelStorei(GL_PACK_ALIGNMENT, alignment);
-    glPixelStorei(GL_PACK_ROW_LENGTH, row_length);
-    glPixelStorei(GL_PACK_SKIP_ROWS, skip_rows);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, skip_pixels);
+    pixel_store_restore(saved);
 }
 
 // A file that could not be written completely is removed rather than left
@@ -130,30 +114,25 @@ static bool write_file(const char* filename, const unsigned char* header, const 
 int save_bmp(int x, int y, int w, int h, const char* filename, int convert) {
     unsigned char header[BMP_HEADER_SIZE];
     if (!filename || !bmp_header(w, h, header)) return -1;
-    char* command = nullptr;
-    if (convert) {
-        // Escaping at most doubles the name; "./", the closing quote and the terminator fit in the slack.
-        size_t size = strlen(filename) * 2 + sizeof CONVERT_PREFIX + 8;
-        command = (char*)malloc(size);
-        if (!command || !bmp_convert_command(filename, BMP_SHELL_NATIVE, command, size)) {
-            free(command);
-            return -1;
-        }
-    }
     size_t bytes = (size_t)(bmp_stride(w) * h);
     unsigned char* pixels = (unsigned char*)calloc(bytes, 1);  // zeros: the row padding
-    if (!pixels) {
-        free(command);
-        return -1;
-    }
+    if (!pixels) return -1;
     read_pixel_rows(x, y, w, h, GL_BGR_EXT, pixels);
     bool written = write_file(filename, header, pixels, bytes);
     free(pixels);
-    int result = written ? 0 : -1;
-    if (written && command) {
-        fflush(nullptr);  // keep our buffered output ahead of the converter's
-        result = system(command);
+    if (!written) return -1;
+    if (!convert) return 0;
+    // A name the interpreter cannot be given safely still has its picture;
+    // only the conversion is refused.
+    // Escaping at most doubles the name; "./", the closing quote and the terminator fit in the slack.
+    size_t size = strlen(filename) * 2 + sizeof CONVERT_PREFIX + 8;
+    char* command = (char*)malloc(size);
+    if (!command || !bmp_convert_command(filename, BMP_SHELL_NATIVE, command, size)) {
+        free(command);
+        return -1;
     }
+    fflush(nullptr);  // keep our buffered output ahead of the converter's
+    int result = system(command);
     free(command);
     return result;
 }

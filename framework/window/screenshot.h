@@ -35,8 +35,8 @@ void read_pixel_rows(int x, int y, int w, int h, unsigned format, unsigned char*
 // Saves the rectangle with top-left (x, y), y downwards, of the current read
 // buffer. Returns the command interpreter's result when a conversion ran,
 // and in its convention otherwise: 0 when the file was written without one,
-// -1 when nothing was written and nothing run (bad size, name refused, file
-// not writable, no memory).
+// -1 when nothing was run: nothing written (bad size, file not writable, no
+// memory), or the file written but its name refused by the interpreter's quoting.
 int save_bmp(int x, int y, int w, int h, const char* filename, int convert);
 
 // save_bmp of the whole window (graphics.width x graphics.height).

@@ -12,7 +12,7 @@ static const int escape = 0x1B;  // key codes are Windows virtual-key codes
 int app_main(const char*) {
     graphics.windowed = true;  // a framed window; false gives a full-screen one
     if (!open_graphics(640, 360, "Tessaline hello")) return 1;
-    loadfont_data(embedded_font, sizeof embedded_font, "normal", false);
+    loadfont_data(embedded_font, embedded_font_size, "normal", false);
 
     // pump_messages turns true once the window is closed; keys holds the
     // keyboard as it was at the last pump (top bit: held).

@@ -43,3 +43,26 @@ std::vector<uint32_t> test_read_picture(int w, int h) {
         out[i] = (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
     return out;
 }
+
+static const GLenum pixel_store_names[2][4] = {
+    {GL_PACK_ALIGNMENT, GL_PACK_ROW_LENGTH, GL_PACK_SKIP_ROWS, GL_PACK_SKIP_PIXELS},
+    {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS}};
+static const GLint scrambled_store[4] = {8, 4096, 64, 3};
+static const GLint default_store[4] = {4, 0, 0, 0};
+
+void test_scramble_pixel_store() {
+    for (const auto& names : pixel_store_names)
+        for (int i = 0; i < 4; i++) glPixelStorei(names[i], scrambled_store[i]);
+}
+
+bool test_pixel_store_kept() {
+    bool kept = true;
+    for (const auto& names : pixel_store_names)
+        for (int i = 0; i < 4; i++) {
+            GLint v = -1;
+            glGetIntegerv(names[i], &v);
+            kept = kept && v == scrambled_store[i];
+            glPixelStorei(names[i], default_store[i]);
+        }
+    return kept;
+}

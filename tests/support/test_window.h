@@ -15,3 +15,12 @@ uint32_t test_pixel(int x, int y);
 
 // The w x h pixels at the window's top-left as 0xRRGGBB, rows top first.
 std::vector<uint32_t> test_read_picture(int w, int h);
+
+// Sets both pixel stores, pack and unpack, to a caller's state far from GL's
+// defaults (alignment 8, rows of 4096 pixels, 64 rows and 3 pixels skipped):
+// a read-back or upload that does not pin its own state would write or read
+// megabytes away from its buffer.
+void test_scramble_pixel_store();
+
+// True when both stores still hold that state; GL's defaults are put back either way.
+bool test_pixel_store_kept();

@@ -1,6 +1,5 @@
-// libFuzzer target for loadfont_data: any bytes as font data, loaded into a real
-// atlas (GL context from the test window, so run under Xvfb) and deleted again.
-// Built and run by tools/fuzz/run_fuzz.sh.
+// Fuzz target for loadfont_data: any bytes as font data, loaded into a real
+// atlas (GL context from the test window, so run under a display) and deleted again.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -8,28 +7,27 @@
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "tests/support/test_window.h"
+#include "tools/fuzz/fuzz_target.h"
 
 static uint32_t layout_limit = 2048;
 
 // A small texture limit keeps every load quick and makes wide glyphs and wrapped rows
 // common; TESS_FUZZ_TEXTURE_LIMIT sets it (initial 256, 2048 at most as for the loader).
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+static void open_font_load() {
     test_window_open(64, 64);
     const char* text = getenv("TESS_FUZZ_TEXTURE_LIMIT");
     int limit = text ? atoi(text) : 256;
     if (limit < 1) limit = 256;
     font_max_texture_size_override = limit;
     layout_limit = limit > 2048 ? 2048 : (uint32_t)limit;
-    return 0;
 }
 
 static void require(bool ok, const char* what, int k) {
-    if (ok) return;
-    fprintf(stderr, "fuzz_font_load: %s (glyph %d)\n", what, k);
-    abort();
+    if (!ok) fprintf(stderr, "glyph %d\n", k);
+    fuzz_require(ok, what);
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+TESS_FUZZ_TARGET(font_load, open_font_load) {
     if (size > UINT32_MAX) return 0;
     // An atlas over the limit ends the process through fatal_error with the size
     // message, the loader's deliberate answer and not a finding: such inputs are

@@ -1,4 +1,4 @@
-// libFuzzer target for the text markup: random texts through markup_text,
+// Fuzz target for the text markup: random texts through markup_text,
 // markup_commands and markup_scripts in buffers allocated to the exact
 // capacity (ASan sees any overrun), checked against a roomy reference run.
 #include <cstdint>
@@ -6,10 +6,7 @@
 #include <cstring>
 
 #include "framework/text/markup.h"
-
-static void require(bool ok) {
-    if (!ok) abort();
-}
+#include "tools/fuzz/fuzz_target.h"
 
 // A heap block of exactly capacity bytes holding as much of the text as fits;
 // bytes after the terminator are noise, as in a caller's reused buffer.
@@ -25,15 +22,17 @@ static char* buffer_with(const uint8_t* text, size_t len, size_t capacity) {
 // The result must be terminated inside the buffer, at a code boundary.
 static size_t result_length(const char* b, size_t capacity) {
     const char* end = encoded_end(b, capacity);
-    require(end != nullptr);
+    fuzz_require(end != nullptr, "no terminator at a code boundary inside the buffer");
     return (size_t)(end - b);
 }
 
-// Input layout: byte 0 picks the depth and the pass, byte 1 the capacity
-// relative to the text; the rest is the text.
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// Input layout: byte 0 picks the depth (bits 0-2, negated less one when bit 5
+// is set) and the pass (bits 3-4), byte 1 the capacity relative to the text;
+// the rest is the text.
+TESS_FUZZ_TARGET(markup, nullptr) {
     if (size < 2) return 0;
     int depth = data[0] & 7;
+    if (data[0] & 0x20) depth = -1 - depth;
     int pass = data[0] >> 3 & 3;
     const uint8_t* text = data + 2;
     size_t len = size - 2;
@@ -64,14 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         memcpy(in, text, held);
         in[held] = 0;
         size_t need = markup_text_size(in, depth);
-        require(need >= 1);
+        fuzz_require(need >= 1, "markup_text_size below 1");
         char* full = buffer_with((const uint8_t*)in, held, need);
         markup_text(full, depth, need);
         size_t fn = result_length(full, need);
-        require(fn == need - 1 || (fn < need - 1 && need - 1 == held));
+        fuzz_require(fn == need - 1 || (fn < need - 1 && need - 1 == held), "markup_text_size is not the size needed");
         // A cut result is a prefix of the full one, short by less than one unit.
-        require(n <= fn && memcmp(b, full, n) == 0);
-        require(n == fn || n + 6 >= capacity - 1);
+        fuzz_require(n <= fn && memcmp(b, full, n) == 0, "a cut result is no prefix of the full one");
+        fuzz_require(n == fn || n + 6 >= capacity - 1, "a result cut shorter than the buffer allows");
         if (pass == 1) {
             markup_commands(b, capacity);
             result_length(b, capacity);
@@ -87,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         // Depth 0 leaves the text alone, a cut-off code in it included.
         markup_scripts(b, depth, 0, 256, capacity);
-        if (depth > 0) result_length(b, capacity);
+        if (depth != 0) result_length(b, capacity);
         markup_greek(b, capacity);
         result_length(b, capacity);
     }
