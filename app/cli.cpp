@@ -191,7 +191,18 @@ bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t 
 
 }  // namespace
 
+// The request, or false with the message; parse_request's messages quote the
+// user's words, which may hold line ends or other control bytes.
+static bool parse_request(int argc, const char* const* argv, CliOptions* out, char* message, size_t size);
+
 bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message, size_t size) {
+    if (parse_request(argc, argv, out, message, size)) return true;
+    for (size_t i = 0; i < size && message[i]; i++)  // one line, whatever was quoted
+        if ((unsigned char)message[i] < 0x20 || message[i] == 0x7F) message[i] = '?';
+    return false;
+}
+
+static bool parse_request(int argc, const char* const* argv, CliOptions* out, char* message, size_t size) {
     *out = CliOptions();
     if (size) message[0] = 0;
     if (argc <= 1 || !argv) return true;

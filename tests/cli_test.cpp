@@ -110,6 +110,9 @@ TEST(CliParse, BadInputNamesTheProblem) {
         {{"--scan", "0:1:3", "--csv", "x.csv", "--view", "0,1,0,1"}, "--view"},
         {{"--scan", "0:1:3", "--csv", "x.csv", "--render", "a.png"}, "--render and --scan"},
         {{"--d", "2"}, "--d needs --render or --scan"},
+        // Control bytes the message quotes are shown as '?', so it stays one line.
+        {{"--render", "a.png", "--d", "1\n2"}, "--d 1?2"},
+        {{"--render", "a.png", "--phase", "\x1b[2J"}, "--phase ?[2J"},
     };
     for (const auto& c : cases) {
         Parsed p = parse(c.args);
