@@ -10,6 +10,7 @@ BucketStatus bucket_status_make() {
     b.rest = 0.25;
     b.budget = 0.03;
     b.side = 1024;
+    b.max_cells = 100000;
     return b;
 }
 
@@ -23,7 +24,7 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
         b->counting = false;
         b->have = false;
     }
-    if (b->have || now - b->changed_at < b->rest) return false;
+    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells) return false;
     if (!b->counting) {
         bucket_count_start(&b->count, d, phase, maxit, b->side, b->side);
         b->counting = true;

@@ -18,11 +18,12 @@ struct BucketStatus {
     double rest;            // seconds the inputs rest before a count begins (0.25)
     double budget;          // seconds of counting per frame (0.03)
     int side;               // pixels across and down the counted map (1024)
+    float max_cells;        // no count above this many cells, where it would take hours (100000)
 };
 
 BucketStatus bucket_status_make();
 // This frame's share of the count for the map's inputs, `now` the frame's
-// clock reading; true when the count finished in it.
+// clock reading; true when the count finished in it. Nothing above max_cells.
 bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now);
 // The figures to show: the finished count's, or meanwhile the continuum's
 // with the measured ones not a number.

@@ -31,21 +31,21 @@ void status_text(const ViewerState& s, float progress, char* out, size_t size) {
     }
 }
 
-void status_bucket_text(const BucketFigures& f, bool measured, float progress, char* out, size_t size) {
+void status_bucket_text(const BucketFigures& f, const char* pending, char* out, size_t size) {
     if (!f.exists) {
         if (f.limit_d > 0) snprintf(out, size, "no bucket: there is one for 0 < d < %.4g", f.limit_d);
         else snprintf(out, size, "no bucket at this phase");
         return;
     }
     char area[24] = "...", ratio[24] = "...", half[24] = "...";
-    if (measured) {
+    if (!pending) {
         snprintf(area, sizeof area, "%.4g", f.measured_area);
         snprintf(ratio, sizeof ratio, "%.2f%%", 100 * f.ratio);
         snprintf(half, sizeof half, "%.4g", f.measured_half_height);
     }
     int n = snprintf(out, size, "area %s / %.4g (%s)   half-height %s / %.4g   tune %.4g deg", area, f.continuum_area,
                      ratio, half, f.continuum_half_height, f.tune_degrees);
-    if (!measured && n >= 0 && (size_t)n < size) snprintf(out + n, size - n, "   measuring %d%%", (int)(progress * 100));
+    if (pending && n >= 0 && (size_t)n < size) snprintf(out + n, size - n, "   %s", pending);
 }
 
 void draw_dark_band(float x, float y, float w, float h) {
@@ -66,7 +66,12 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
     size_t n = strlen(text);
     if (s.status_shown && n + 3 < sizeof text) {
         strcpy(text + n, "   ");
-        status_bucket_text(bucket_status_figures(bucket), bucket.have, bucket_status_progress(bucket), text + n + 3,
+        char pending[48];
+        if (bucket.maxit > bucket.max_cells)
+            snprintf(pending, sizeof pending, "not measured above %.0f cells", (double)bucket.max_cells);
+        else
+            snprintf(pending, sizeof pending, "measuring %d%%", (int)(bucket_status_progress(bucket) * 100));
+        status_bucket_text(bucket_status_figures(bucket), bucket.have ? nullptr : pending, text + n + 3,
                            sizeof text - n - 3);
     }
     n = strlen(text);

@@ -10,9 +10,9 @@
 // and any warning; `progress` below 1 while a map is being drawn in parts.
 void status_text(const ViewerState& s, float progress, char* out, size_t size);
 // Its bucket part: measured against continuum area (and their ratio) and
-// half-height, the tune, or "no bucket"; "..." for the measured figures and
-// the count's progress until `measured`.
-void status_bucket_text(const BucketFigures& f, bool measured, float progress, char* out, size_t size);
+// half-height, the tune, or "no bucket". With `pending` (the count's state,
+// e.g. "measuring 40%") the measured figures read "..." and pending follows.
+void status_bucket_text(const BucketFigures& f, const char* pending, char* out, size_t size);
 // Drawn along the bottom of the window when the state shows it or has a
 // notice: the line, the bucket's part and the notice.
 void status_draw(const ViewerState& s, float progress, const BucketStatus& bucket);

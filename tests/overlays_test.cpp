@@ -148,15 +148,17 @@ TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {
     EXPECT_FALSE(bucket_status_frame(&b, 0.5f, phase, 1000, 0.4));
     EXPECT_FALSE(b.counting);
     char text[256];
-    status_bucket_text(bucket_status_figures(b), b.have, bucket_status_progress(b), text, sizeof text);
+    status_bucket_text(bucket_status_figures(b), "measuring 0%", text, sizeof text);
     EXPECT_NE(std::string(text).find("area ... / 5.334 (...)"), std::string::npos) << text;
     int frames = 1;
     while (!bucket_status_frame(&b, 0.5f, phase, 1000, 0.5)) frames++;
     EXPECT_GT(frames, 2);  // one frame's budget is not the whole count
     EXPECT_NEAR(b.figures.ratio, 1, 0.01);
     EXPECT_NEAR(b.figures.measured_half_height, b.figures.continuum_half_height, 2 * 6.0 / 256);
-    status_bucket_text(bucket_figures(3, phase, 0, 0), true, 1, text, sizeof text);
+    status_bucket_text(bucket_figures(3, phase, 0, 0), nullptr, text, sizeof text);
     EXPECT_STREQ(text, "no bucket: there is one for 0 < d < 2.149");
+    EXPECT_FALSE(bucket_status_frame(&b, 0.5f, phase, 200000, 0.0) || bucket_status_frame(&b, 0.5f, phase, 200000, 9));
+    EXPECT_FALSE(b.counting);  // hours of counting: none at all
 }
 
 TEST(Overlays, PicturesTakeTheNextFreeName) {
