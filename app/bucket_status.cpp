@@ -24,7 +24,8 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
         b->counting = false;
         b->have = false;
     }
-    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells) return false;
+    // Where the map has no bucket the status line says so: nothing to count.
+    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || !bucket_exists(d, phase)) return false;
     if (!b->counting) {
         bucket_count_start(&b->count, d, phase, maxit, b->side, b->side);
         b->counting = true;

@@ -23,7 +23,8 @@ struct BucketStatus {
 
 BucketStatus bucket_status_make();
 // This frame's share of the count for the map's inputs, `now` the frame's
-// clock reading; true when the count finished in it. Nothing above max_cells.
+// clock reading; true when the count finished in it. Nothing above max_cells
+// or where there is no bucket.
 bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now);
 // The figures to show: the finished count's, or meanwhile the continuum's
 // with the measured ones not a number.

@@ -19,8 +19,9 @@ MARK = 5  # pixels around a fixed point's centre that its circle or cross may co
 F = np.float32
 
 
-def yellow_of(picture):
-    return np.all(picture == (255, 255, 0), axis=-1)
+def coloured(picture, colour):
+    """Where the picture has exactly that 0xRRGGBB colour."""
+    return np.all(picture == ((colour >> 16) & 255, (colour >> 8) & 255, colour & 255), axis=-1)
 
 
 def pixel_of(x, xp, w, h, view=FULL):
@@ -38,7 +39,7 @@ class PhysicsTest(E2ETest):
         for x in (x_s, x_u):
             r, c = pixel_of(x, 0, w, h, view)
             marks[max(r - MARK, 0):max(r + MARK + 1, 0), max(c - MARK, 0):max(c + MARK + 1, 0)] = True
-        yellow = yellow_of(picture)
+        yellow = coloured(picture, 0xFFFF00)
         self.assertGreater(expected.sum(), 200)
         stray = yellow & ~near(expected) & ~marks
         self.assertEqual(stray.sum(), 0, "yellow off the curve at (row, col) %s" % np.argwhere(stray)[:5].tolist())
@@ -70,53 +71,41 @@ class PhysicsTest(E2ETest):
 
     def test_keys_and_clicks_in_the_window(self):
         px = 192  # d = 0.5
-        d = d_for_pointer(px)
-        phase = float(F(-30 * DEG))
+        d, phase = d_for_pointer(px), float(F(-30 * DEG))
         passes = map_passes(d, phase, 100)
         reference = map_colours(passes, 100)
         self.start(pointer_x=px)
         self.key("space", "s")
-        shown = self.screen_when(lambda p: yellow_of(p).sum() > 200)
-        self.assert_map_curve(shown, phase)
+        shown = self.screen_until(lambda p: coloured(p, 0xFFFF00).sum() > 200, "no separatrix")
+        rows = slice(OVERLAY_ROWS, H - STATUS_ROWS)
+        self.assert_curve(shown[rows], phase, (0, 2 * np.pi, -3 + 6.0 * OVERLAY_ROWS / H, 3 - 6.0 * STATUS_ROWS / H))
         self.assertGreaterEqual(agreement(shown, reference, bottom_rows=STATUS_ROWS), 0.99)
 
         # A click inside the bucket: its points stay on black.
-        x, xp, x_s, _ = separatrix_curve(phase)
-        inside = pixel_of(x_s, -0.5 * xp.max(), W, H)
-        self.assertTrue((passes[inside[0] - 3:inside[0] + 4, inside[1] - 3:inside[1] + 4] > 100).all())
-        self.click(inside)
-        red = wait_until(lambda: self.colour_pixels(0xFF0000), 10)
-        self.assertGreater(len(red), 30)
-        black = near(passes > 100)
-        self.assertTrue(all(black[r, c] for r, c in red), "an orbit from a black pixel left the bucket")
+        _, xp, x_s, _ = separatrix_curve(phase)
+        self.click(pixel_of(x_s, -0.5 * xp.max(), W, H))
+        red = coloured(self.screen_until(lambda p: coloured(p, 0xFF0000).sum() > 30, "no orbit"), 0xFF0000)
+        self.assertFalse((red & ~near(passes > 100)).any(), "an orbit from a black pixel left the bucket")
 
-        # A click on a pixel that says 8 to 30 cells: its points are those tracked here.
-        rows, cols = np.nonzero((passes >= 8) & (passes <= 30))
-        keep = (rows > OVERLAY_ROWS + 20) & (rows < H - STATUS_ROWS - 20) & (cols > 20) & (cols < W - 20)
-        start = (rows[keep][len(rows[keep]) // 2], cols[keep][len(rows[keep]) // 2])
-        points = self.tracked_points(start, d, phase, int(passes[start]))
+        # One on a pixel that says 8 to 30 cells: its points are those tracked here.
+        ys, xs = np.nonzero((passes >= 8) & (passes <= 30))
+        keep = (ys > OVERLAY_ROWS + 20) & (ys < H - STATUS_ROWS - 20) & (xs > 20) & (xs < W - 20)
+        start = (ys[keep][keep.sum() // 2], xs[keep][keep.sum() // 2])
+        expected = self.tracked_points(start, d, phase, int(passes[start]))
         self.click(start)
-        green = wait_until(lambda: self.colour_pixels(0x00FF00), 10)
-        expected = np.zeros((H, W), bool)
-        for r, c in points:
-            expected[r, c] = True
-        drawn = np.zeros((H, W), bool)
-        drawn[tuple(np.array(green).T)] = True
-        self.assertTrue((drawn <= near(expected)).all(), "points where the tracking has none")
-        visible = expected.copy()
-        visible[:OVERLAY_ROWS], visible[H - STATUS_ROWS:] = False, False
-        self.assertTrue((visible <= near(drawn)).all(), "tracked points not drawn")
+        green = coloured(self.screen_until(lambda p: coloured(p, 0x00FF00).any(), "no orbit"), 0x00FF00)
+        self.assertFalse((green & ~near(expected)).any(), "points where the tracking has none")
+        expected[:OVERLAY_ROWS], expected[H - STATUS_ROWS:] = False, False
+        self.assertFalse((expected & ~near(green)).any(), "tracked points not drawn")
 
         self.key("c")
-        self.assertTrue(wait_until(lambda: not self.colour_pixels(0xFF0000) and not self.colour_pixels(0x00FF00), 10))
-
+        self.screen_until(lambda p: not (coloured(p, 0xFF0000) | coloured(p, 0x00FF00)).any(), "orbits not cleared")
         # G: the plot in the bottom-right corner gains the point measured at
         # this d (orange; below the legend's row, only points are).
         self.key("g")
-        points_area = (slice(H - 220, H - STATUS_ROWS), slice(W - 400, W))
-        self.assertTrue(wait_until(lambda: self.colour_pixels(0xFF8040, points_area), 20), "no measured point")
+        self.screen_until(lambda p: coloured(p[H - 220:H - STATUS_ROWS, W - 400:], 0xFF8040).any(), "no point", 20)
 
-        # P: the window as it stands, the plot's corner aside.
+        # P: the window as it stands; the map where no overlay is.
         self.key("p")
         path = os.path.join(self.dir, "tessaline-0001.png")
         self.assertTrue(wait_until(lambda: os.path.exists(path), 10), "no picture saved")
@@ -124,22 +113,17 @@ class PhysicsTest(E2ETest):
         self.assertEqual(saved.shape, (H, W, 3))
         plot = (slice(H - 300, H), slice(W - 400, W))
         saved[plot] = reference[plot]
-        self.assert_map_curve(saved, phase)
-        map_part = np.where(yellow_of(saved)[..., None], reference, saved)
+        self.assertTrue((coloured(saved, 0xFFFF00) == coloured(shown, 0xFFFF00))[rows].all())
+        map_part = np.where(coloured(saved, 0xFFFF00)[..., None], reference, saved)
         self.assertGreaterEqual(agreement(map_part, reference, bottom_rows=STATUS_ROWS), 0.99)
         texts = texts_of(path)
         self.assertEqual((texts["phase"], texts["cells"], texts["view"], float(texts["d"])),
                          ("-30", "100", "0,6.283185307179586,-3,3", d))
 
-    def assert_map_curve(self, picture, phase):
-        """assert_curve for a full window, the overlay's and the status line's rows left out."""
-        rows = slice(OVERLAY_ROWS, H - STATUS_ROWS)
-        self.assert_curve(picture[rows], phase, (0, 2 * np.pi, -3 + 6.0 * OVERLAY_ROWS / H, 3 - 6.0 * STATUS_ROWS / H))
-
-    def screen_when(self, predicate, timeout=10.0):
-        """The screen once predicate(picture) holds, else the last grab."""
+    def screen_until(self, predicate, message, timeout=10.0):
+        """The screen once predicate(picture) holds; a failure with message if it never does."""
         grabs = []
-        wait_until(lambda: predicate(grabs.append(grab_screen()) or grabs[-1]), timeout)
+        self.assertTrue(wait_until(lambda: predicate(grabs.append(grab_screen()) or grabs[-1]), timeout), message)
         return grabs[-1]
 
     def click(self, pixel):
@@ -147,27 +131,23 @@ class PhysicsTest(E2ETest):
         time.sleep(0.3 * SLOW)
         xdotool("click", 1)
 
-    def colour_pixels(self, colour, region=(slice(None), slice(None))):
-        """(row, col) of the screen's pixels in that colour, within region."""
-        part = grab_screen()[region]
-        rows, cols = np.nonzero(np.all(part == ((colour >> 16) & 255, (colour >> 8) & 255, colour & 255), axis=-1))
-        return list(zip(rows + (region[0].start or 0), cols + (region[1].start or 0)))
-
     def tracked_points(self, pixel, d, phase, passes):
-        """Pixels of the points of the start at that pixel's centre, tracked in float32
-        as the program does for `passes` cells, those still in the map."""
+        """Where the points of the start at that pixel's centre fall, tracked in float32
+        as the program does for `passes` cells, while in the map."""
         pi, d = F(3.14159265358979323846264), F(d)
         x = F(F((pixel[1] + 0.5) / W) * pi * F(2))
         xp = F(F((pixel[0] + 0.5) / H) * F(6) - F(3))
         ssp = np.sin(F(0.5) * pi + F(phase), dtype=F)
-        out = [pixel_of(x, xp, W, H)]
+        out = np.zeros((H, W), bool)
+        out[pixel] = True
         for _ in range(passes):
             xp = F(xp + d * (np.sin(x, dtype=F) - ssp))
             x = F(x + d * xp)
-            if 0 <= x <= 2 * pi:
-                out.append(pixel_of(x, xp, W, H))
+            r, c = pixel_of(x, xp, W, H)
+            if 0 <= x <= 2 * pi and 0 <= r < H:
+                out[r, c] = True
         self.assertFalse(0 <= x <= 2 * pi, "the tracking here did not leave after the colour's cells")
-        return [(r, c) for r, c in out if 0 <= r < H and 0 <= c < W]
+        return out
 
 
 if __name__ == "__main__":
