@@ -4,15 +4,16 @@
 // read for the parameters not given and never written.
 #include "app/headless.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "app/map_space.h"
-#include "app/overlay.h"
+#include "app/map_png.h"
+#include "app/map_view.h"
+#include "app/physics.h"
+#include "app/physics_overlay.h"
 #include "app/stability_shader.h"
 #include "app/viewer_params.h"
 #include "framework/shader/shader.h"
@@ -21,8 +22,6 @@
 #include "framework/window/file_write.h"
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"
-#include "framework/window/png.h"
-#include "framework/window/screenshot.h"
 
 namespace {
 
@@ -52,14 +51,6 @@ RunParams run_params(const CliOptions& o) {
 void report(const char* text) {
     fprintf(stderr, "tessaline: %s\n", text);
     fflush(stderr);
-}
-
-// Shortest text that reads back as the same double; "nan" for any NaN.
-std::string real_text(double v) {
-    if (std::isnan(v)) return "nan";
-    char buf[64];
-    std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
 }
 
 // The context, the program and the target of one run.
@@ -107,49 +98,11 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
     return true;
 }
 
-// The map over the view window, filling the target. The program maps s to
-// x = 2 pi s and t to xp = 6 t - 3, so each corner's texture coordinate is
-// the view's corner in those units; t grows downwards as on the screen.
-// TODO(map_view): switch to app/map_view's drawing once it lands.
-void draw_map_window(GLuint program, double d, float phase, float maxit, const double view[4]) {
-    const double across = map_x_max - map_x_min, down = map_xp_bottom - map_xp_top;
-    const float s0 = (float)((view[0] - map_x_min) / across), s1 = (float)((view[1] - map_x_min) / across);
-    const float t0 = (float)((view[2] - map_xp_top) / down), t1 = (float)((view[3] - map_xp_top) / down);
-    glUseProgram(program);
-    glUniform1f(glGetUniformLocation(program, "d"), (float)d);
-    glUniform1f(glGetUniformLocation(program, "phase"), phase);
-    glUniform1f(glGetUniformLocation(program, "maxit"), maxit);
-    glBegin(GL_QUADS);
-    glTexCoord2f(s0, t0);
-    glVertex2i(0, 0);
-    glTexCoord2f(s1, t0);
-    glVertex2i(graphics.width, 0);
-    glTexCoord2f(s1, t1);
-    glVertex2i(graphics.width, graphics.height);
-    glTexCoord2f(s0, t1);
-    glVertex2i(0, graphics.height);
-    glEnd();
-    glUseProgram(0);
+// The map over the view window, filling the target, as the viewer draws it.
+void draw_map_window(GLuint program, double d, float phase, float maxit, const ViewWindow& view, int w, int h) {
+    MapInputs in = {(float)d, phase, maxit, view, w, h};
+    draw_map_target(program, in, w, h);
     glFinish();
-}
-
-// Hook for --separatrix: the curve comes from app/physics, which is not part
-// of this build yet. Until it is drawn here the option fails the render
-// rather than saving a picture without the curve.
-bool draw_separatrix(const double view[4], double d, float phase, char* message, size_t size) {
-    (void)view;
-    (void)d;
-    (void)phase;
-    snprintf(message, size, "--separatrix: the separatrix curve is not available in this build");
-    return false;
-}
-
-// Hook for --scan: the bucket area of the continuous motion, from app/physics
-// once it is part of this build; until then not a number, and so is the ratio.
-double continuum_area(double d, float phase) {
-    (void)d;
-    (void)phase;
-    return NAN;
 }
 
 // The parameters, context, program and target of a run; false, reported,
@@ -168,28 +121,15 @@ int write_failed(const std::string& path) {
     return CLI_EXIT_FAILED;
 }
 
+ViewWindow view_of(const CliOptions& o) { return {o.view[0], o.view[1], o.view[2], o.view[3]}; }
+
 int run_render(const CliOptions& o) {
     RunParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
-    char message[200];
-    draw_map_window(h.program, o.d, p.phase, (float)p.cells, o.view);
-    if (o.separatrix && !draw_separatrix(o.view, o.d, p.phase, message, sizeof message)) {
-        headless_close(&h);
-        report(message);
-        return CLI_EXIT_FAILED;
-    }
-    std::string phase = real_text(p.phase_degrees), d = real_text(o.d), cells = std::to_string(p.cells);
-    std::string view = real_text(o.view[0]) + "," + real_text(o.view[1]) + "," + real_text(o.view[2]) + "," +
-                       real_text(o.view[3]);
-    std::string software = cli_version_text();
-    software.pop_back();  // the line's newline
-    const PngText texts[] = {{"phase", phase.c_str()},
-                             {"d", d.c_str()},
-                             {"cells", cells.c_str()},
-                             {"view", view.c_str()},
-                             {"Software", software.c_str()}};
-    bool saved = save_png(0, 0, o.width, o.height, o.output.c_str(), texts, (int)(sizeof texts / sizeof texts[0]));
+    draw_map_window(h.program, o.d, p.phase, (float)p.cells, view_of(o), o.width, o.height);
+    if (o.separatrix) draw_separatrix(p.phase, view_of(o), o.width, o.height);
+    bool saved = save_map_png(o.output.c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells, view_of(o));
     headless_close(&h);
     return saved ? CLI_EXIT_OK : write_failed(o.output);
 }
@@ -210,27 +150,23 @@ int run_scan(const CliOptions& o) {
     RunParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
-    const double full[4] = {map_x_min, map_x_max, map_xp_top, map_xp_bottom};
-    const double pixel_area = (map_x_max - map_x_min) * (map_xp_bottom - map_xp_top) / ((double)o.width * o.height);
-    const long long stride = bmp_stride(o.width);
+    const long long stride = (long long)o.width * 4;
     std::vector<unsigned char> rows((size_t)(stride * o.height));
     std::string csv = "d,measured_area,continuum_area,ratio,tune_degrees\n";
     double started = timer();
     bool shown = false;
     for (int k = 0; k < o.scan_count; k++) {
         double d = cli_scan_d(o, k);
-        draw_map_window(h.program, d, p.phase, (float)p.cells, full);
-        read_pixel_rows(0, 0, o.width, o.height, GL_RGB, rows.data());
+        draw_map_window(h.program, d, p.phase, (float)p.cells, view_full(), o.width, o.height);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadPixels(0, 0, o.width, o.height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
         // Every pixel a particle leaves from is coloured (blue >= 0.5 after one
-        // cell); black is exactly the surviving starts, the bucket.
-        long long black = 0;
-        for (int y = 0; y < o.height; y++) {
-            const unsigned char* row = rows.data() + (size_t)(stride * y);
-            for (int x = 0; x < 3 * o.width; x += 3) black += (row[x] | row[x + 1] | row[x + 2]) == 0;
-        }
-        double measured = black * pixel_area, continuum = continuum_area(d, p.phase);
-        csv += real_text(d) + "," + real_text(measured) + "," + real_text(continuum) + "," +
-               real_text(measured / continuum) + "," + real_text(synchrotron_tune_degrees(d, p.phase)) + "\n";
+        // cell); black is exactly the surviving starts, the bucket. The
+        // viewer's status line reports the same figures.
+        double measured = bucket_area_from_rgba(rows.data(), o.width, o.height, (int)stride);
+        BucketFigures f = bucket_figures(d, p.phase, measured, NAN);
+        csv += real_text(d) + "," + real_text(f.measured_area) + "," + real_text(f.continuum_area) + "," +
+               real_text(f.ratio) + "," + real_text(f.tune_degrees) + "\n";
         show_progress(k + 1, o.scan_count, started, &shown);
     }
     headless_close(&h);

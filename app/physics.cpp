@@ -3,6 +3,7 @@
 // Relies on <cmath> and the map window of app/map_space.h only.
 #include "app/physics.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -117,6 +118,16 @@ FixedPoints fixed_points(double phase, double d) {
 
 bool bucket_exists(double d, double phase) { return fixed_points(phase, d).discrete_stable; }
 
+double synchrotron_tune(double d, double phase) {
+    Well w = well_of(phase);
+    return acos(1 - d * d * w.c / 2) * (180 / PI);
+}
+
+double stability_limit_d(double phase) {
+    Well w = well_of(phase);
+    return w.exists ? 2 / sqrt(w.c) : 0;
+}
+
 double continuum_bucket_area(double phase) {
     Well w = well_of(phase);
     if (!w.exists) return 0;
@@ -184,19 +195,76 @@ int track_start(float x, float xp, float d, float phase, float maxit, float* poi
     return (int)i;
 }
 
-double measured_bucket_area(float d, float phase, float maxit, int w, int h) {
-    if (w <= 0 || h <= 0) return 0;
+void bucket_count_start(BucketCount* c, float d, float phase, float maxit, int w, int h) {
+    c->d = d;
+    c->phase = phase;
+    c->maxit = maxit;
+    c->w = w > 0 && h > 0 ? w : 0;
+    c->h = w > 0 && h > 0 ? h : 0;
+    c->next = 0;
+    c->survivors = 0;
+    double x_s = fixed_points(phase, d).x_stable;
+    double col = floor((x_s - map_x_min) / (map_x_max - map_x_min) * c->w);
+    c->centre_col = col >= 0 && col < c->w ? (int)col : -1;  // false for a NaN as well
+    c->centre.assign(c->centre_col >= 0 ? c->h : 0, 0);
+}
+
+long long bucket_count_run(BucketCount* c, long long passes) {
     const float pi = 3.14159265358979323846264f;
-    long long survivors = 0;
-    for (int row = 0; row < h; row++) {
-        float t = (row + 0.5f) / h;
-        for (int col = 0; col < w; col++) {
-            float s = (col + 0.5f) / w;
-            // The program's own start point: x = s pi 2, xp = 6 t - 3.
-            if ((float)track_start(s * pi * 2.0f, t * 6.0f - 3.0f, d, phase, maxit, nullptr, 0) > maxit) survivors++;
-        }
+    const long long total = (long long)c->w * c->h;
+    long long spent = 0;
+    while (c->next < total && (spent < passes || spent == 0)) {
+        int row = (int)(c->next / c->w), col = (int)(c->next % c->w);
+        float s = (col + 0.5f) / c->w, t = (row + 0.5f) / c->h;
+        // The program's own start point: x = s pi 2, xp = 6 t - 3.
+        int made = track_start(s * pi * 2.0f, t * 6.0f - 3.0f, c->d, c->phase, c->maxit, nullptr, 0);
+        bool survived = (float)made > c->maxit;
+        c->survivors += survived;
+        if (col == c->centre_col) c->centre[row] = survived;
+        spent += std::min<long long>(made, (long long)c->maxit + 1) + 1;  // + 1: a start costs too
+        c->next++;
     }
-    return survivors * pixel_area(w, h);
+    return spent;
+}
+
+bool bucket_count_done(const BucketCount& c) { return c.next >= (long long)c.w * c.h; }
+
+float bucket_count_progress(const BucketCount& c) {
+    long long total = (long long)c.w * c.h;
+    return total > 0 ? (float)((double)c.next / total) : 1.0f;
+}
+
+double bucket_count_area(const BucketCount& c) { return c.w > 0 ? c.survivors * pixel_area(c.w, c.h) : 0; }
+
+double bucket_count_half_height(const BucketCount& c) {
+    if (c.centre_col < 0 || c.h < 2) return 0;
+    // The rows either side of xp = 0 (the middle one, for an odd count).
+    int start = c.centre[c.h / 2] ? c.h / 2 : c.centre[(c.h - 1) / 2] ? (c.h - 1) / 2 : -1;
+    if (start < 0) return 0;
+    int top = start, bottom = start;
+    while (top > 0 && c.centre[top - 1]) top--;
+    while (bottom + 1 < c.h && c.centre[bottom + 1]) bottom++;
+    return (bottom - top + 1) * (map_xp_bottom - map_xp_top) / c.h / 2;
+}
+
+double measured_bucket_area(float d, float phase, float maxit, int w, int h) {
+    BucketCount c;
+    bucket_count_start(&c, d, phase, maxit, w, h);
+    bucket_count_run(&c, LLONG_MAX);
+    return bucket_count_area(c);
+}
+
+BucketFigures bucket_figures(double d, double phase, double measured_area, double measured_half_height) {
+    BucketFigures f;
+    f.exists = bucket_exists(d, phase);
+    f.measured_area = measured_area;
+    f.continuum_area = continuum_bucket_area(phase);
+    f.ratio = f.continuum_area > 0 ? measured_area / f.continuum_area : NAN;
+    f.measured_half_height = measured_half_height;
+    f.continuum_half_height = continuum_half_height(phase);
+    f.tune_degrees = synchrotron_tune(d, phase);
+    f.limit_d = stability_limit_d(phase);
+    return f;
 }
 
 double bucket_area_from_rgba(const unsigned char* rgba, int w, int h, int stride) {

@@ -8,6 +8,7 @@
 // picture. Continuum limit (small d): H = xp^2/2 + cos x + x sin(sp) is
 // conserved and the separatrix is its level through the unstable fixed point.
 #pragma once
+#include <vector>
 
 // The fixed points at xp = 0 (sin x = sin sp), both in [0, 2 pi]. Where
 // sin sp = +-1 they merge into one point and there is no bucket; a phase that
@@ -21,6 +22,14 @@ struct FixedPoints {
 FixedPoints fixed_points(double phase, double d);
 // Whether the map at step d has a bucket at all (linear stability of its centre).
 bool bucket_exists(double d, double phase);
+
+// Small-amplitude phase advance per cell in degrees, from the trace of the map
+// linearised at its stable point: cos mu = 1 - d^2 |cos sp| / 2. Not a number
+// beyond the stability limit.
+double synchrotron_tune(double d, double phase);
+// The step beyond which the map has no bucket, 2 / sqrt|cos sp|; 0 where
+// there is none at any step.
+double stability_limit_d(double phase);
 
 // Area of the continuum bucket (independent of d); 0 where there is none.
 double continuum_bucket_area(double phase);
@@ -45,6 +54,42 @@ int track_start(float x, float xp, float d, float phase, float maxit, float* poi
 // Bucket area measured as the program draws it: survivors among the pixel
 // centres of a w x h map over the full view, times the area of one pixel.
 double measured_bucket_area(float d, float phase, float maxit, int w, int h);
+
+// The same count made a slice at a time, so that a window can go on drawing
+// between slices; it also keeps the column through the stable point, whose
+// black run across xp = 0 gives the bucket's measured half-height.
+struct BucketCount {
+    float d, phase, maxit;
+    int w, h;
+    long long next;                   // next pixel, row by row from the top-left
+    long long survivors;
+    int centre_col;                   // the column holding the stable point; -1 where it falls outside
+    std::vector<unsigned char> centre;  // 1 where that column's pixel survived, top row first
+};
+void bucket_count_start(BucketCount* c, float d, float phase, float maxit, int w, int h);
+// Tracks pixels until at least `passes` passes are spent (one pixel at the
+// least) or the map is done; returns the passes spent.
+long long bucket_count_run(BucketCount* c, long long passes);
+bool bucket_count_done(const BucketCount& c);
+float bucket_count_progress(const BucketCount& c);  // 0 .. 1
+// Both final once done: the black area, and half the height of the black run
+// of the centre column that crosses xp = 0 (0 where none does).
+double bucket_count_area(const BucketCount& c);
+double bucket_count_half_height(const BucketCount& c);
+
+// What the status line and --scan report for one map: measured against
+// continuum, from one function so that the two always agree.
+struct BucketFigures {
+    bool exists;                    // the map at d has a bucket
+    double measured_area;           // black pixels of the full view times one pixel's area
+    double continuum_area;          // 0 where there is none
+    double ratio;                   // measured / continuum; not a number where the continuum has none
+    double measured_half_height;
+    double continuum_half_height;
+    double tune_degrees;            // synchrotron_tune
+    double limit_d;                 // stability_limit_d
+};
+BucketFigures bucket_figures(double d, double phase, double measured_area, double measured_half_height);
 // The same count on a rendered map read back: black pixels (red, green and
 // blue all 0, alpha ignored) of w x h RGBA bytes, rows stride bytes apart.
 // 0 for a null buffer, an empty size or a stride shorter than a row.

@@ -31,8 +31,24 @@ void status_text(const ViewerState& s, float progress, char* out, size_t size) {
     }
 }
 
-// The map behind, at a quarter of its brightness: white text reads over any colour.
-static void dark_band(float x, float y, float w, float h) {
+void status_bucket_text(const BucketFigures& f, const char* pending, char* out, size_t size) {
+    if (!f.exists) {
+        if (f.limit_d > 0) snprintf(out, size, "no bucket: there is one for 0 < d < %.4g", f.limit_d);
+        else snprintf(out, size, "no bucket at this phase");
+        return;
+    }
+    char area[24] = "...", ratio[24] = "...", half[24] = "...";
+    if (!pending) {
+        snprintf(area, sizeof area, "%.4g", f.measured_area);
+        snprintf(ratio, sizeof ratio, "%.2f%%", 100 * f.ratio);
+        snprintf(half, sizeof half, "%.4g", f.measured_half_height);
+    }
+    int n = snprintf(out, size, "area %s / %.4g (%s)   half-height %s / %.4g   tune %.4g deg", area, f.continuum_area,
+                     ratio, half, f.continuum_half_height, f.tune_degrees);
+    if (pending && n >= 0 && (size_t)n < size) snprintf(out + n, size - n, "   %s", pending);
+}
+
+void draw_dark_band(float x, float y, float w, float h) {
     begin_window_coords();
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
     glDisable(GL_TEXTURE_2D);
@@ -43,13 +59,26 @@ static void dark_band(float x, float y, float w, float h) {
     end_window_coords();
 }
 
-void status_draw(const ViewerState& s, float progress) {
-    if (!s.status_shown) return;
-    char text[512];
+void status_draw(const ViewerState& s, float progress, const BucketStatus& bucket) {
+    if (!s.status_shown && !s.notice[0]) return;
+    char text[768];
     status_text(s, progress, text, sizeof text);
+    size_t n = strlen(text);
+    if (s.status_shown && n + 3 < sizeof text) {
+        strcpy(text + n, "   ");
+        char pending[48];
+        if (bucket.maxit > bucket.max_cells)
+            snprintf(pending, sizeof pending, "not measured above %.0f cells", (double)bucket.max_cells);
+        else
+            snprintf(pending, sizeof pending, "measuring %d%%", (int)(bucket_status_progress(bucket) * 100));
+        status_bucket_text(bucket_status_figures(bucket), bucket.have ? nullptr : pending, text + n + 3,
+                           sizeof text - n - 3);
+    }
+    n = strlen(text);
+    if (s.notice[0]) snprintf(text + n, sizeof text - n, "   %s", s.notice);
     float h = font_line_height;
     float y = graphics.height - h - 4;
-    dark_band(0, y, (float)graphics.width, h + 4);
+    draw_dark_band(0, y, (float)graphics.width, h + 4);
     begin_text();
     draw_text(6, y + 2, 0, 0, text, 0xFFFFFF);
     end_text();
@@ -65,7 +94,7 @@ void help_draw() {
     }
     float w = key_w + text_w + 3 * 16.0f, height = lines * h + 2 * 12.0f;
     float x = (graphics.width - w) / 2, y = (graphics.height - height) / 2;
-    dark_band(x, y, w, height);
+    draw_dark_band(x, y, w, height);
     begin_text();
     for (int i = 0; i < lines; i++) {
         draw_text(x + 16, y + 12 + i * h, 0, 0, viewer_keys[i].keys, 0xFFFF80);

@@ -11,6 +11,11 @@ const ViewerKey viewer_keys[] = {
     {"I", "status line on / off"},
     {"H, F1", "help panel on / off"},
     {"F", "preview: a coarser map while the map's inputs change"},
+    {"S", "continuum separatrix (yellow) and fixed points on / off"},
+    {"Left click", "with d locked: track the point under the pointer (16 orbits kept)"},
+    {"C", "clear the tracked orbits"},
+    {"G", "plot of the measured bucket area against d on / off"},
+    {"P", "save the window as tessaline-NNNN.png"},
     {"Escape, Q", "quit (phase and cells changed with keys go to config.txt)"},
 };
 const int viewer_key_count = (int)(sizeof viewer_keys / sizeof viewer_keys[0]);

@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "app/map_space.h"
 
 enum : int {
     KEY_SPACE = 0x20, KEY_HOME = 0x24, KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28,
-    KEY_F = 0x46, KEY_H = 0x48, KEY_I = 0x49, KEY_F1 = 0x70,
+    KEY_C = 0x43, KEY_F = 0x46, KEY_G = 0x47, KEY_H = 0x48, KEY_I = 0x49, KEY_P = 0x50, KEY_S = 0x53, KEY_F1 = 0x70,
 };
 const uint16_t PRESS_SHIFT = 0x100;
 
@@ -131,6 +132,57 @@ void state_follow_pointer(ViewerState* s, int mouse_x, int w) {
     s->d = (1.0 / w) * (mouse_x * map_d_across);  // the step exactly as the viewer always took it
 }
 
+void state_toggle_separatrix(ViewerState* s) {
+    mark_used(s);
+    s->separatrix_shown = !s->separatrix_shown;
+}
+
+void state_toggle_plot(ViewerState* s) {
+    mark_used(s);
+    s->plot_shown = !s->plot_shown;
+}
+
+void state_click(ViewerState* s, int px, int py, int w, int h, double now) {
+    mark_used(s);
+    if (!s->d_locked) {
+        // The step follows the pointer, so the click's own map would be gone at once.
+        state_notice(s, "Space locks d; then a click tracks an orbit", now);
+        return;
+    }
+    if (w <= 0 || h <= 0) return;
+    if (s->orbit_count == viewer_max_orbits) {
+        std::copy(s->orbits + 1, s->orbits + viewer_max_orbits, s->orbits);
+        s->orbit_count--;
+    }
+    // The pixel's centre in texture coordinates, rounded to float and turned
+    // into x and xp with the program's own arithmetic.
+    const float pi = 3.14159265358979323846264f;
+    float tex_s = (float)view_s(view_x_at(s->view, px + 0.5, w));
+    float tex_t = (float)view_t(view_xp_at(s->view, py + 0.5, h));
+    OrbitStart& o = s->orbits[s->orbit_count++];
+    o.x = tex_s * pi * 2.0f;
+    o.xp = tex_t * 6.0f - 3.0f;
+    o.d = (float)s->d;
+    o.phase = s->phase;
+    o.maxit = state_maxit(*s);
+    o.serial = s->orbit_serial++;
+}
+
+void state_clear_orbits(ViewerState* s) {
+    mark_used(s);
+    s->orbit_count = 0;
+}
+
+void state_request_save(ViewerState* s) {
+    mark_used(s);
+    s->save_requested = true;
+}
+
+void state_notice(ViewerState* s, const char* text, double now) {
+    snprintf(s->notice, sizeof s->notice, "%s", text);
+    s->notice_until = now + viewer_notice_seconds;
+}
+
 static void apply_key(ViewerState* s, uint16_t press) {
     bool shift = (press & PRESS_SHIFT) != 0;
     switch (press & 0xFF) {
@@ -144,6 +196,10 @@ static void apply_key(ViewerState* s, uint16_t press) {
     case KEY_H:
     case KEY_F1: state_toggle_help(s); break;
     case KEY_F: state_toggle_preview(s); break;
+    case KEY_S: state_toggle_separatrix(s); break;
+    case KEY_G: state_toggle_plot(s); break;
+    case KEY_C: state_clear_orbits(s); break;
+    case KEY_P: state_request_save(s); break;
     default: break;
     }
 }
@@ -156,7 +212,9 @@ void apply_input(ViewerState* s, const ViewerInput& in) {
     state_drag(s, (in.buttons & 2) != 0, in.mouse_x, in.mouse_y, in.width, in.height);
     s->last_mouse_x = in.mouse_x;
     s->last_mouse_y = in.mouse_y;
+    if (s->notice[0] && in.now >= s->notice_until) s->notice[0] = 0;
     for (int i = 0; i < in.press_count; i++) apply_key(s, in.presses[i]);
+    if (in.clicks & 1) state_click(s, in.click_x, in.click_y, in.width, in.height, in.now);
     if (in.wheel != 0) state_zoom(s, in.wheel / 120.0, in.mouse_x + 0.5, in.mouse_y + 0.5, in.width, in.height);
     state_follow_pointer(s, in.mouse_x, in.width);
 }

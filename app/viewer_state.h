@@ -8,6 +8,8 @@
 
 const int viewer_cells_cap = 100000;  // Up stops here; "config.txt" may ask for more
 const double viewer_zoom_step = 1.25;  // per wheel notch
+const int viewer_max_orbits = 16;       // a click beyond drops the oldest
+const double viewer_notice_seconds = 2;  // a notice stays this long in the status line
 
 // One frame's input, taken from the framework's snapshot by the driver.
 struct ViewerInput {
@@ -18,6 +20,17 @@ struct ViewerInput {
     const uint16_t* presses;   // keys pressed since the last frame, oldest first:
     int press_count;           //   virtual-key code | 0x100 when Shift was down
     bool minimised;
+    int clicks;                // buttons pressed since the last frame: 1 = left
+    int click_x, click_y;      // pointer at the latest press
+    double now;                // clock reading, seconds
+};
+
+// A point whose orbit is drawn: where the click was, in phase space, and the
+// map it was tracked in. The orbit stays as tracked when the map changes.
+struct OrbitStart {
+    float x, xp;            // the clicked pixel's start as the program takes it
+    float d, phase, maxit;
+    int serial;             // counts every orbit begun: names it and picks its colour
 };
 
 struct ViewerState {
@@ -38,6 +51,14 @@ struct ViewerState {
     int drag_x, drag_y;    // pointer where the drag began
     ViewWindow drag_view;  // view where the drag began
     int last_mouse_x, last_mouse_y;  // pointer at the previous frame
+    bool separatrix_shown;  // S
+    bool plot_shown;        // G
+    OrbitStart orbits[viewer_max_orbits];  // oldest first
+    int orbit_count;
+    int orbit_serial;       // the next orbit's
+    bool save_requested;    // P: the driver saves this frame's picture
+    char notice[96];        // shown in the status line until notice_until (clock seconds)
+    double notice_until;
 };
 
 // The state at start-up: the parameters read from "config.txt" (phase in both
@@ -45,8 +66,9 @@ struct ViewerState {
 // brings the status line up at once, to warn that frames will be slow.
 ViewerState viewer_state_make(double phase_degrees, float phase, int cells);
 
-// The frame's input applied: key presses in order, then the drag, the wheel
-// and the pointer's step. Nothing changes while the window is minimised.
+// The frame's input applied: key presses in order, a left click, then the
+// drag, the wheel and the pointer's step. Nothing changes while the window is
+// minimised.
 void apply_input(ViewerState* s, const ViewerInput& in);
 
 // One function per control.
@@ -61,6 +83,15 @@ void state_toggle_status(ViewerState* s);
 void state_toggle_help(ViewerState* s);
 void state_toggle_preview(ViewerState* s);
 void state_follow_pointer(ViewerState* s, int mouse_x, int w);  // d from the pointer unless locked
+void state_toggle_separatrix(ViewerState* s);
+void state_toggle_plot(ViewerState* s);
+// An orbit from the pixel at (px, py) of a w x h window, while d is locked;
+// otherwise a notice says how.
+void state_click(ViewerState* s, int px, int py, int w, int h, double now);
+void state_clear_orbits(ViewerState* s);
+void state_request_save(ViewerState* s);
+// A text for the status line, shown for viewer_notice_seconds from now.
+void state_notice(ViewerState* s, const char* text, double now);
 
 // The cell count as the program's limit: never past what its float counter can reach.
 float state_maxit(const ViewerState& s);

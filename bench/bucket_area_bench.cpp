@@ -1,12 +1,16 @@
 // Bucket area measured on a CPU map (survivors among the pixel centres, as
 // the program draws them) against the continuum area, for a few phases and
-// steps. Usage: bucket_area_bench [pixels per side, default 1024]
+// steps, and the status line's bucket part for each, as the viewer shows it
+// (its count is this one at 1024 x 1024).
+// Usage: bucket_area_bench [pixels per side, default 1024]
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 
 #include "app/physics.h"
+#include "app/status.h"
 
 int main(int argc, char** argv) {
     int n = argc > 1 ? atoi(argv[1]) : 1024;
@@ -26,10 +30,15 @@ int main(int argc, char** argv) {
         double continuum = continuum_bucket_area(phase);
         for (const Run& r : runs) {
             auto t0 = std::chrono::steady_clock::now();
-            double measured = measured_bucket_area(r.d, phase, r.cells, n, n);
+            BucketCount count;
+            bucket_count_start(&count, r.d, phase, r.cells, n, n);
+            bucket_count_run(&count, LLONG_MAX);
             double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-            printf("%7d %5.2f %6.0f %11.5f %11.5f %8.5f %7.1f\n", degrees, r.d, r.cells, measured, continuum,
-                   measured / continuum, seconds);
+            BucketFigures f = bucket_figures(r.d, phase, bucket_count_area(count), bucket_count_half_height(count));
+            char status[200];
+            status_bucket_text(f, nullptr, status, sizeof status);
+            printf("%7d %5.2f %6.0f %11.5f %11.5f %8.5f %7.1f   %s\n", degrees, r.d, r.cells, f.measured_area,
+                   continuum, f.ratio, seconds, status);
         }
     }
     return 0;

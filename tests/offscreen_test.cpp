@@ -16,7 +16,7 @@
 
 #include "app/cli.h"
 #include "app/headless.h"
-#include "app/overlay.h"
+#include "app/physics.h"
 #include "app/stability_shader.h"
 #include "app/viewer.h"
 #include "framework/platform/gl.h"
@@ -142,7 +142,8 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     EXPECT_GE(agreement(rgb, map_picture(w, h, 1.2f, phase, 30)), 0.99);  // config.txt's phase and cells
     stbi_image_free(rgb);
 
-    // The scan's middle row: its d, the black area of the reference, the tune.
+    // The scan's middle row: its d, the black area of the reference, and the
+    // physics the viewer's status line shows.
     ASSERT_EQ(headless_run(options({"--scan", "0.5:1.5:3", "--size", "160x100", "--csv", "scan.csv"})), CLI_EXIT_OK);
     std::istringstream csv(bytes_of("scan.csv"));
     std::vector<std::string> lines;
@@ -151,19 +152,27 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     EXPECT_EQ(lines[0], "d,measured_area,continuum_area,ratio,tune_degrees");
     long black = 0;
     for (uint32_t p : map_picture(w, h, 1.0f, phase, 30)) black += p == 0;
-    double area = 0, tune = 0;
-    ASSERT_EQ(sscanf(lines[2].c_str(), "1,%lf,nan,nan,%lf", &area, &tune), 2) << lines[2];
+    double area = 0, continuum = 0, ratio = 0, tune = 0;
+    ASSERT_EQ(sscanf(lines[2].c_str(), "1,%lf,%lf,%lf,%lf", &area, &continuum, &ratio, &tune), 4) << lines[2];
     EXPECT_NEAR(area, black * 6.283185307179586 * 6 / (w * h), 0.01 * 6.283185307179586 * 6) << lines[2];
-    EXPECT_NEAR(tune, synchrotron_tune_degrees(1.0, phase), 1e-12);
+    EXPECT_EQ(continuum, continuum_bucket_area(phase));
+    EXPECT_EQ(ratio, area / continuum);
+    EXPECT_EQ(tune, synchrotron_tune(1.0, phase));
 
     EXPECT_EQ(headless_run(options({"--render", "missing/map.png", "--size", "32x20"})), CLI_EXIT_FAILED);
     EXPECT_EQ(headless_run(options({"--render", "wide.png", "--size", "40000x2"})), CLI_EXIT_FAILED);
-    EXPECT_EQ(headless_run(options({"--render", "sep.png", "--size", "32x20", "--separatrix"})), CLI_EXIT_FAILED);
+    ASSERT_EQ(headless_run(options({"--render", "sep.png", "--size", "160x100", "--separatrix"})), CLI_EXIT_OK);
+    rgb = stbi_load("sep.png", &w, &h, &comp, 3);
+    ASSERT_NE(rgb, nullptr);
+    int yellow = 0;
+    for (int i = 0; i < w * h; i++) yellow += rgb[3 * i] == 255 && rgb[3 * i + 1] == 255 && rgb[3 * i + 2] == 0;
+    EXPECT_GT(yellow, 100);  // its place is held to a NumPy curve end to end
+    stbi_image_free(rgb);
     EXPECT_EQ(bytes_of("config.txt"), config);  // read, never written
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"config.txt", "map.png", "scan.csv"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"config.txt", "map.png", "scan.csv", "sep.png"}));
     fs::current_path(old_dir);
     fs::remove_all(dir);
 }

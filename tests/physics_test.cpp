@@ -84,6 +84,44 @@ TEST(BucketArea, ClosedFormsAndAPlainQuadrature) {
                 continuum_bucket_area(radians(-45)), 0.03 * continuum_bucket_area(radians(-45)));
 }
 
+TEST(FixedPoints, TuneIsTheTrackedRotationUpToTheLimit) {
+    for (double degrees : {-30.0, -80.0, 45.0}) {
+        double phase = radians(degrees), sp = PI / 2 + phase, limit = stability_limit_d(phase);
+        for (double d : {0.3, 1.0, 0.99 * limit}) {
+            // Turns of a small offset about the centre, tracked in double, one per upward crossing.
+            double x_s = fixed_points(phase, d).x_stable, x = x_s + 1e-7, xp = 0;
+            int crossings = 0, cells = 20000;
+            for (int i = 0; i < cells; i++) {
+                double before = x - x_s;
+                xp += d * (sin(x) - sin(sp));
+                x += d * xp;
+                crossings += before <= 0 && x - x_s > 0;
+            }
+            EXPECT_NEAR(synchrotron_tune(d, phase), 360.0 * crossings / cells, 0.05) << degrees << " d " << d;
+        }
+        EXPECT_TRUE(bucket_exists(0.999 * limit, phase)) << degrees;
+        EXPECT_FALSE(bucket_exists(1.001 * limit, phase)) << degrees;
+        EXPECT_TRUE(std::isnan(synchrotron_tune(1.001 * limit, phase))) << degrees;
+    }
+    EXPECT_EQ(stability_limit_d(0), 0);
+}
+
+TEST(BucketArea, CountInSlicesAndItsHalfHeight) {
+    float phase = (float)radians(-60);
+    BucketCount c;
+    bucket_count_start(&c, 0.05f, phase, 2000, 40, 600);
+    int slices = 0;
+    for (; !bucket_count_done(c); slices++) bucket_count_run(&c, 200000);
+    EXPECT_GT(slices, 10);
+    EXPECT_EQ(bucket_count_area(c), measured_bucket_area(0.05f, phase, 2000, 40, 600));
+    // The black run through xp = 0 at the stable point: within a pixel or two of the continuum's.
+    EXPECT_NEAR(bucket_count_half_height(c), continuum_half_height(phase), 2 * 6.0 / 600);
+    // Beyond the limit the centre is lost: no run, no height.
+    bucket_count_start(&c, 3.0f, phase, 100, 40, 600);
+    bucket_count_run(&c, LLONG_MAX);
+    EXPECT_EQ(bucket_count_half_height(c), 0);
+}
+
 TEST(BucketArea, NoBucketGivesZerosNotNaN) {
     for (double phase : {0.0, PI, -PI, std::nan("")}) {
         double left = -1, right = -1, xp = -1;

@@ -7,21 +7,27 @@
 #include <vector>
 
 #include "app/map_space.h"
+#include "app/orbits.h"
+#include "app/physics.h"
 #include "app/status.h"
 #include "app/viewer_state.h"
+#include "tests/support/map_reference.h"
 
 namespace {
 
 const int W = 1920, H = 1080;
 const uint16_t SHIFT = 0x100, LEFT = 0x25, UP = 0x26, RIGHT = 0x27, DOWN = 0x28, SPACE = 0x20, HOME = 0x24,
-               KEY_I = 0x49, KEY_H = 0x48, F1 = 0x70, KEY_F = 0x46;
+               KEY_I = 0x49, KEY_H = 0x48, F1 = 0x70, KEY_F = 0x46, KEY_S = 0x53, KEY_G = 0x47, KEY_C = 0x43,
+               KEY_P = 0x50;
 
 struct Frame {
-    ViewerInput in = {W, H, 0, 0, 0, 0, nullptr, 0, false};
+    ViewerInput in = {W, H, 0, 0, 0, 0, nullptr, 0, false, 0, 0, 0, 0};
     std::vector<uint16_t> keys;
     Frame(int x, int y, std::initializer_list<uint16_t> k = {}) : keys(k) { in.mouse_x = x, in.mouse_y = y; }
     Frame& wheel(int notches) { return in.wheel = 120 * notches, *this; }
     Frame& right() { return in.buttons = 2, *this; }
+    Frame& at(double now) { return in.now = now, *this; }
+    Frame& click(double now) { return in.clicks = 1, in.click_x = in.mouse_x, in.click_y = in.mouse_y, at(now); }
     void apply(ViewerState* s) {
         in.presses = keys.data();
         in.press_count = (int)keys.size();
@@ -129,6 +135,34 @@ TEST(ViewerStateTest, TogglesAndAMinimisedWindow) {
     gone.in.width = 0;
     gone.wheel(5).right().apply(&s);
     EXPECT_EQ(std::memcmp(&kept, &s, sizeof s), 0);
+}
+
+TEST(ViewerStateTest, PhysicsKeysAndOrbitClicks) {
+    ViewerState s = fresh();
+    Frame(700, 300, {KEY_S, KEY_G, KEY_P}).apply(&s);
+    EXPECT_TRUE(s.separatrix_shown && s.plot_shown && s.save_requested && s.status_shown);
+    // Unlocked, a click tracks nothing and says why, for two seconds.
+    Frame(700, 300).click(10).apply(&s);
+    EXPECT_EQ(s.orbit_count, 0);
+    EXPECT_NE(std::string(s.notice).find("Space"), std::string::npos);
+    Frame(700, 300, {SPACE}).at(11.9).apply(&s);
+    EXPECT_NE(s.notice[0], 0);
+    Frame(700, 300).wheel(6).click(12).apply(&s);  // zoomed in about the pointer, then clicked
+    EXPECT_EQ(s.notice[0], 0);
+    ASSERT_EQ(s.orbit_count, 1);
+    // The start is the clicked pixel's own as the program takes it: same passes.
+    const OrbitStart& o = s.orbits[0];
+    float ts = (float)view_s(view_x_at(s.view, 700.5, W)), tt = (float)view_t(view_xp_at(s.view, 300.5, H));
+    EXPECT_EQ(track_start(o.x, o.xp, o.d, o.phase, o.maxit, nullptr, 0), map_passes(ts, tt, o.d, o.phase, o.maxit));
+    EXPECT_EQ(o.d, (float)((1.0 / W) * (700 * 5)));
+    // Sixteen kept, the oldest dropped, no two alike in colour; C clears them.
+    for (int i = 1; i <= viewer_max_orbits; i++) Frame(100 + 10 * i, 300).click(13).apply(&s);
+    ASSERT_EQ(s.orbit_count, viewer_max_orbits);
+    EXPECT_EQ(s.orbits[0].serial, 1);
+    for (int i = 0; i < viewer_max_orbits; i++)
+        for (int k = 0; k < i; k++) EXPECT_NE(orbit_colour(s.orbits[i].serial), orbit_colour(s.orbits[k].serial));
+    Frame(0, 0, {KEY_C, KEY_S, KEY_G}).apply(&s);
+    EXPECT_FALSE(s.orbit_count || s.separatrix_shown || s.plot_shown);
 }
 
 TEST(StatusTest, TextNamesEverythingAndWarns) {

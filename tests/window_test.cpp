@@ -215,9 +215,11 @@ protected:
 };
 
 TEST_F(MessageTest, MouseMessagesFollowTheLatch) {
+    pump_messages();
     graphics.button_latch = 1;
     window_proc(graphics.hwnd, MSG_LBUTTONDOWN, MK_LEFT, point(5, 6));
     EXPECT_EQ(graphics.buttons, 0);  // latched: a button held at open is not reported
+    EXPECT_EQ(graphics.button_presses, 0);
     EXPECT_EQ(graphics.buttons_raw, 1);
     EXPECT_EQ(graphics.mouse_x, 5);
     EXPECT_EQ(graphics.mouse_y, 6);
@@ -226,6 +228,14 @@ TEST_F(MessageTest, MouseMessagesFollowTheLatch) {
     window_proc(graphics.hwnd, MSG_RBUTTONDOWN, MK_RIGHT | MK_MIDDLE | 0x04 /* shift */, point(70000, 9));
     EXPECT_EQ(graphics.buttons, 0x12);
     EXPECT_EQ(graphics.mouse_x, 70000 & 0xFFFF);  // unsigned 16-bit halves
+    // A click pressed and released between two pumps is kept, where it was pressed.
+    window_proc(graphics.hwnd, MSG_LBUTTONDOWN, MK_LEFT, point(30, 40));
+    window_proc(graphics.hwnd, MSG_LBUTTONUP, 0, point(31, 41));
+    EXPECT_EQ(graphics.buttons, 0);
+    EXPECT_EQ(graphics.button_presses, 1 | 2);
+    EXPECT_EQ(graphics.press_x * 1000 + graphics.press_y, 30040);
+    pump_messages();
+    EXPECT_EQ(graphics.button_presses, 0);
 }
 
 TEST_F(MessageTest, WheelBitsLastUntilTheNextPumpOrMouseMessage) {

@@ -157,6 +157,11 @@ static void record_key(bool down, unsigned char vk) {
     }
 }
 
+// The button a press message names, as its bit in buttons; 0 for other messages.
+static int button_pressed(unsigned message) {
+    return message == MSG_LBUTTONDOWN ? 1 : message == MSG_RBUTTONDOWN ? 2 : message == MSG_MBUTTONDOWN ? 16 : 0;
+}
+
 MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLParam lparam) {
     GraphicsState& g = graphics;
     switch (message) {
@@ -172,6 +177,11 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
         g.buttons_raw = (int)(wparam & 0x13);
         if (g.buttons_raw == 0) g.button_latch = 0;  // a button held at open stays unseen until released
         if (g.button_latch == 0) g.buttons = g.buttons_raw;
+        if (g.button_latch == 0 && button_pressed(message)) {
+            g.button_presses |= button_pressed(message);
+            g.press_x = g.mouse_x;
+            g.press_y = g.mouse_y;
+        }
         return 0;
     case MSG_MOUSEWHEEL:
         if ((int32_t)(uint32_t)wparam > 0) g.buttons |= 4;

@@ -31,6 +31,10 @@ struct GraphicsState {
     int buttons_raw = 0;     // button bits of the latest mouse message
     int button_latch = 1;    // mouse messages leave buttons alone until one arrives with none held
     int wheel = 0;           // wheel turned since the last pump: 120 per notch, positive away from the user
+    // Buttons pressed since the last pump, bits as in buttons: a click whose
+    // release came before the pump is missed by buttons but kept here.
+    int button_presses = 0;
+    int press_x = 0, press_y = 0;  // pointer at the latest of those presses
     unsigned char keys[384] = {};         // [0..255] keyboard state per pump, top bit = held
     unsigned char keys_before[384] = {};  // keys of the pump before
     // Key presses since the last pump, oldest first: the virtual-key code, plus

@@ -12,6 +12,7 @@ int pump_messages() {
     g.buttons_before = g.buttons;
     g.buttons &= ~(4 | 8);
     g.wheel = 0;
+    g.button_presses = 0;
     g.key_press_count = 0;
     while (plat_peek_message()) {  // never waits
         if (plat_get_dispatch_message() == 0) {

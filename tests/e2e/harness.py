@@ -7,11 +7,13 @@ Environment: TESS_BIN_DIR (the build folder), TESS_RUNNER ("native" or "wine").
 import os
 import queue
 import shutil
+import struct
 import subprocess
 import tempfile
 import threading
 import time
 import unittest
+import zlib
 
 import numpy as np
 from PIL import Image
@@ -311,6 +313,66 @@ def agreement(picture, expected, skip_rows=OVERLAY_ROWS, bottom_rows=0):
     return close[skip_rows:close.shape[0] - bottom_rows].mean()
 
 
+def separatrix_curve(phase, samples=400000):
+    """The continuum separatrix around the bucket, solved here from the energy
+    H = xp^2/2 + cos x + x sin sp: the corner x_u (sin x = sin sp, cos x > 0), the
+    far turning point by bisection, and the upper branch xp(x) >= 0 from the
+    turning point to the corner, denser near the turning point where it stands
+    vertical. Returns x, xp, the stable point and the corner."""
+    s = np.sin(np.pi / 2 + phase)
+    x_u = np.arcsin(s) % (2 * np.pi)
+    x_s = np.pi - np.arcsin(s)
+    depth = lambda x: np.cos(x_u) + x_u * s - np.cos(x) - x * s
+    inside, outside = x_s, x_u + (2 * np.pi if s >= 0 else -2 * np.pi)  # the next hump is no higher
+    for _ in range(200):
+        mid = 0.5 * (inside + outside)
+        inside, outside = (mid, outside) if depth(mid) > 0 else (inside, mid)
+    v = np.linspace(0, 1, samples)
+    x = inside + (x_u - inside) * v * v
+    return x, np.sqrt(2 * np.maximum(depth(x), 0)), x_s, x_u
+
+
+def separatrix_mask(phase, w, h, view=(0.0, 2 * np.pi, -3.0, 3.0)):
+    """Pixels of a w x h picture of the view that the continuum separatrix crosses."""
+    x0, x1, p0, p1 = view
+    x, xp, _, _ = separatrix_curve(phase)
+    mask = np.zeros((h, w), bool)
+    col = np.floor((x - x0) / (x1 - x0) * w).astype(int)
+    for sign in (1, -1):
+        row = np.floor((sign * xp - p0) / (p1 - p0) * h).astype(int)
+        seen = (col >= 0) & (col < w) & (row >= 0) & (row < h)
+        mask[row[seen], col[seen]] = True
+    return mask
+
+
+def near(mask, k=1):
+    """The mask grown by k pixels each way (a (2k+1)-square around every pixel)."""
+    out = np.zeros_like(mask)
+    padded = np.pad(mask, k)
+    h, w = mask.shape
+    for dy in range(2 * k + 1):
+        for dx in range(2 * k + 1):
+            out |= padded[dy:dy + h, dx:dx + w]
+    return out
+
+
+def texts_of(path):
+    """A PNG's tEXt chunks as a dict, every chunk's CRC checked with zlib's CRC-32."""
+    with open(path, "rb") as f:
+        data = f.read()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n" and data[12:16] == b"IHDR"
+    texts, at = {}, 8
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        assert struct.unpack(">I", data[at + 8 + length:at + 12 + length])[0] == zlib.crc32(kind + body), kind
+        if kind == b"tEXt":
+            key, text = body.split(b"\0", 1)
+            texts[key.decode("latin-1")] = text.decode("latin-1")
+        at += 12 + length
+    return texts
+
+
 def render_text(text):
     """The text as the framework draws it with the embedded font, white on black (16 x 1200)."""
     with Workdir() as folder:
@@ -385,6 +447,12 @@ class E2ETest(unittest.TestCase):
             xdotool("mousemove", pointer_x, 300)
             time.sleep(1.5 * SLOW)
         return self.viewer
+
+    def key(self, *keys):
+        """Taps each key in turn, as a user would."""
+        for k in keys:
+            xdotool("key", "--clearmodifiers", k)
+            time.sleep(0.2 * SLOW)
 
     def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, view=None, bottom_rows=0, timeout=20.0):
         """Waits until the screen shows the map for d from pointer_x and the view window

@@ -33,11 +33,6 @@ def panned(view, dx, dy):
 class ExplorerTest(E2ETest):
     RELEASE_KEYS = E2ETest.RELEASE_KEYS + ("Right", "Up", "space")
 
-    def key(self, *keys):
-        for k in keys:
-            xdotool("key", "--clearmodifiers", k)
-            time.sleep(0.2 * SLOW)
-
     def config_lines(self):
         with open(os.path.join(self.dir, "config.txt")) as f:
             return f.read().splitlines()

@@ -4,17 +4,15 @@ reference of the map and its text chunks checked byte by byte, --scan's table,
 and bad arguments and failed writes."""
 import os
 import re
-import struct
 import subprocess
 import time
 import unittest
-import zlib
 
 import numpy as np
 from PIL import Image
 
 from harness import (DEG, SCREEN_H, SCREEN_W, SLOW, WINE, E2ETest, agreement, command, map_colours, map_passes,
-                     view_to_st, xdotool)
+                     separatrix_curve, texts_of, view_to_st, xdotool)
 
 W, H = 1280, 800
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
@@ -24,23 +22,6 @@ PHASE = np.float32(-30 * DEG)
 def reference(d, w=W, h=H, phase=PHASE, maxit=100, view=None):
     ranges = view_to_st(*view) if view else ((0.0, 1.0), (0.0, 1.0))
     return map_colours(map_passes(d, phase, maxit, w, h, *ranges), maxit)
-
-
-def texts_of(path):
-    """The PNG's tEXt chunks as a dict, every chunk's CRC checked with zlib's CRC-32."""
-    with open(path, "rb") as f:
-        data = f.read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n" and data[12:16] == b"IHDR"
-    texts, at = {}, 8
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        assert struct.unpack(">I", data[at + 8 + length:at + 12 + length])[0] == zlib.crc32(kind + body), kind
-        if kind == b"tEXt":
-            key, text = body.split(b"\0", 1)
-            texts[key.decode("latin-1")] = text.decode("latin-1")
-        at += 12 + length
-    return texts
 
 
 class RenderTest(E2ETest):
@@ -100,7 +81,7 @@ class RenderTest(E2ETest):
             self.assertIn(named, self.assert_one_line(self.run_tessaline(*args), 2), args)
         os.mkdir(os.path.join(self.dir, "taken.png"))
         for args in (["--render", os.path.join("no", "such", "folder.png")], ["--render", "taken.png"],
-                     ["--render", "sep.png", "--separatrix"], ["--scan", "1:2:2", "--csv", "taken.png"]):
+                     ["--scan", "1:2:2", "--csv", "taken.png"]):
             self.assert_one_line(self.run_tessaline(*args, "--size", "64x40"), 1)
         line = self.assert_one_line(self.run_tessaline("--render", "x.png", "--size", "65535x16"), 1)
         largest = re.search(r"largest picture, (\d+)x\d+", line)  # the driver's own limit
@@ -148,13 +129,16 @@ class RenderTest(E2ETest):
         self.assertEqual(lines[0], "d,measured_area,continuum_area,ratio,tune_degrees")
         self.assertEqual(len(lines), 6)
         pixel_area = 2 * np.pi * 6 / (w * h)
+        x, xp, _, _ = separatrix_curve(float(PHASE))
+        continuum = 2 * abs(np.sum((xp[1:] + xp[:-1]) / 2 * np.diff(x)))  # both branches, trapezoids
         for line, d in zip(lines[1:], (0.5, 1.0, 1.5, 2.0, 2.5)):
             fields = line.split(",")
             self.assertEqual(float(fields[0]), d)
             black = (map_passes(d, PHASE, 100, w, h) > 100).sum()
             self.assertAlmostEqual(float(fields[1]), black * pixel_area, delta=0.005 * w * h * pixel_area)
-            self.assertEqual(fields[2:4], ["nan", "nan"])  # the continuum area is not computed yet
-            tune = np.arccos(1 - d * d * np.cos(np.pi / 2 + float(PHASE)) * 0.5) * 57.29577951308232
+            self.assertAlmostEqual(float(fields[2]), continuum, delta=1e-6)
+            self.assertAlmostEqual(float(fields[3]), float(fields[1]) / float(fields[2]), places=12)
+            tune = np.degrees(np.arccos(1 - d * d * abs(np.cos(np.pi / 2 + float(PHASE))) / 2))
             self.assertAlmostEqual(float(fields[4]), tune, places=9)
 
     def test_help_lists_the_keys_as_the_readme_does(self):

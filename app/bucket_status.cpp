@@ -1,0 +1,51 @@
+// The status line's bucket count (see bucket_status.h).
+#include "app/bucket_status.h"
+
+#include <cmath>
+
+#include "framework/window/clock.h"
+
+BucketStatus bucket_status_make() {
+    BucketStatus b = {};
+    b.rest = 0.25;
+    b.budget = 0.03;
+    b.side = 1024;
+    b.max_cells = 100000;
+    return b;
+}
+
+bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now) {
+    if (!b->seen || d != b->d || phase != b->phase || maxit != b->maxit) {
+        b->d = d;
+        b->phase = phase;
+        b->maxit = maxit;
+        b->seen = true;
+        b->changed_at = now;
+        b->counting = false;
+        b->have = false;
+    }
+    // Where the map has no bucket the status line says so: nothing to count.
+    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || !bucket_exists(d, phase)) return false;
+    if (!b->counting) {
+        bucket_count_start(&b->count, d, phase, maxit, b->side, b->side);
+        b->counting = true;
+    }
+    // The first slice is small and timed; the rest fill the budget at the pace it showed.
+    long long passes = b->passes_per_second > 0 ? (long long)(b->passes_per_second * b->budget) : 100000;
+    double t0 = timer();
+    long long spent = bucket_count_run(&b->count, passes);
+    double took = timer() - t0;
+    if (took > 1e-3) b->passes_per_second = spent / took;
+    if (!bucket_count_done(b->count)) return false;
+    b->figures = bucket_figures(d, phase, bucket_count_area(b->count), bucket_count_half_height(b->count));
+    b->have = true;
+    return true;
+}
+
+BucketFigures bucket_status_figures(const BucketStatus& b) {
+    return b.have ? b.figures : bucket_figures(b.d, b.phase, NAN, NAN);
+}
+
+float bucket_status_progress(const BucketStatus& b) {
+    return b.have ? 1.0f : b.counting ? bucket_count_progress(b.count) : 0.0f;
+}

