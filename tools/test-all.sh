@@ -4,7 +4,7 @@
 # runs every test: the include-layer check, the Linux ones natively, the Windows
 # ones under Wine (through the CMake presets linux, linux-asan, windows-mingw),
 # then the packages (tools/check-package.sh), all on a private Xvfb display;
-# then a short run of every fuzz target (FUZZ_SECONDS each, 20 by default),
+# then a short run of every fuzz target (FUZZ_SECONDS each, 15 by default),
 # each counted as one test. Ends with one line "N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
@@ -50,9 +50,9 @@ run_suites() {
   passed=$((passed + ${line%% passed*}))
   failed=$((failed + $(echo "$line" | sed -E 's/.*, ([0-9]+) failed/\1/')))
   rm -f "$log"
-  echo "== fuzz smoke: ${FUZZ_SECONDS:-20} s per target"
+  echo "== fuzz smoke: ${FUZZ_SECONDS:-15} s per target"
   log=$(mktemp)
-  tools/fuzz/fuzz.sh "${FUZZ_SECONDS:-20}" 2>&1 | tee "$log"
+  tools/fuzz/fuzz.sh "${FUZZ_SECONDS:-15}" 2>&1 | tee "$log"
   line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
   if [ -z "$line" ]; then
     failed=$((failed + 1))
