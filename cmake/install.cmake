@@ -50,7 +50,11 @@ install(TARGETS tessaline_entry EXPORT TessalineTargets
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/framework DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev
         FILES_MATCHING PATTERN "*.h" PATTERN "win32_*" EXCLUDE PATTERN "x11_*" EXCLUDE)
 install(EXPORT TessalineTargets NAMESPACE Tessaline:: DESTINATION ${TESS_CMAKE_DIR} COMPONENT dev)
-set(TESS_USES_XRANDR ${X11_Xrandr_FOUND})
+if(X11_Xrandr_FOUND)
+  set(TESS_USES_XRANDR TRUE)
+else()
+  set(TESS_USES_XRANDR FALSE)  # FindX11 leaves the variable unset: the template's if() needs a word
+endif()
 set(TESS_GL_COMPONENTS "OpenGL GLX")
 if(OpenGL_EGL_FOUND)
   string(APPEND TESS_GL_COMPONENTS " EGL")

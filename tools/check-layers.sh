@@ -21,7 +21,7 @@ check() {  # folder, framework folders it may include (regex), system headers it
              grep -E "\"framework/|$banned" | grep -vE "\"framework/($allowed)/")
   done
 }
-os='<(GL|X11)/|<windows\.h>|<wingdi\.h>'
+os='<(GL|GLES[0-9]*|EGL|KHR|X11)/|<windows\.h>|<wingdi\.h>|<unistd\.h>|<pthread\.h>'
 check core 'core' "$os"
 check platform 'platform' '^$'
 check window 'core|platform|window' "$os"

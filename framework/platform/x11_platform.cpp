@@ -47,6 +47,7 @@ struct X11State {
     bool iconic = false;
     bool destroyed = false;
     bool focused = false;   // keyboard input comes to this window
+    bool grabbed = false;   // another client holds a keyboard grab for now
     bool obscured = false;  // something is stacked over part of it
     int width = 0, height = 0;  // last client size reported
     int cursor_count = 0;       // ShowCursor display counter
@@ -169,12 +170,16 @@ void translate(XEvent& e) {
             push(MSG_MOUSEMOVE, button_bits(e.xcrossing.state), pack_point(e.xcrossing.x, e.xcrossing.y));
         break;
     case FocusIn:
-        if (e.xfocus.window == x.window) x.focused = true;
+        if (e.xfocus.window == x.window) x.focused = true, x.grabbed = false;
         break;
     case FocusOut:
-        // Another client's grab (a window manager's Alt+Tab) leaves the focus here.
-        if (e.xfocus.window == x.window && e.xfocus.mode != NotifyGrab && e.xfocus.detail != NotifyInferior)
-            x.focused = false;
+        // Another client's grab (a window manager's Alt+Tab, a screen locker)
+        // leaves the focus here, but what is typed meanwhile goes to that client.
+        if (e.xfocus.window != x.window || e.xfocus.detail == NotifyInferior) break;
+        if (e.xfocus.mode == NotifyGrab)
+            x.grabbed = true;
+        else
+            x.focused = x.grabbed = false;
         break;
     case VisibilityNotify:
         if (e.xvisibility.window == x.window) x.obscured = e.xvisibility.state != VisibilityUnobscured;
@@ -500,6 +505,17 @@ void plat_minimise(void* window) {
     XFlush(x.display);
 }
 
+// Keys seen while another client holds the keyboard: Alt, Tab and Shift.
+static bool grab_passes(unsigned char vk) {
+    switch (vk) {
+    case VK_CODE_TAB: case VK_CODE_SHIFT: case VK_CODE_LSHIFT: case VK_CODE_RSHIFT:
+    case VK_CODE_MENU: case VK_CODE_LMENU: case VK_CODE_RMENU:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void plat_keyboard_state(unsigned char keys[256]) {
     for (int i = 0; i < 256; i++) keys[i] = x.toggled[i] & 1;
     Display* d = x11_display();
@@ -523,6 +539,9 @@ void plat_keyboard_state(unsigned char keys[256]) {
         if (!(map[kc >> 3] & (1 << (kc & 7)))) continue;
         unsigned char vk = table[kc];
         if (!vk) continue;
+        // Under another client's grab only what Alt+Tab is made of counts: a
+        // password typed into a screen locker is not this program's input.
+        if (x.grabbed && !grab_passes(vk)) continue;
         keys[vk] |= 0x80;
         if (unsigned char g = vk_generic(vk)) keys[g] |= 0x80;
     }

@@ -3,7 +3,8 @@
 // Encoded text: 2,hi,lo names a glyph; 5 starts a six-byte command; 10 breaks.
 // Texts hold whole codes: the payload of a 2 or 5 is read in full, zeros
 // included, so a text must not end inside one (the markup writes whole codes
-// only). Other control bytes (1, 3, 4, 6, 7) end at a 0 in their payload.
+// only). When measuring, other control bytes (1, 3, 4, 6, 7) end at a 0 in
+// their payload.
 #pragma once
 #include <cstdint>
 

@@ -9,7 +9,16 @@
 
 bool write_file_whole(const char* filename, const void* data, size_t size) {
     if (!filename || !filename[0]) return false;
-    std::string temporary = std::string(filename) + ".tmp";
+    // A temporary name nobody uses yet: a file of the user's that happens to
+    // be called "<name>.tmp" is left alone.
+    std::string temporary;
+    for (int i = 0; i < 100 && temporary.empty(); i++) {
+        std::string candidate = std::string(filename) + (i ? "." + std::to_string(i) : std::string()) + ".tmp";
+        FILE* existing = fopen(candidate.c_str(), "rb");
+        if (existing) fclose(existing);
+        else temporary = candidate;
+    }
+    if (temporary.empty()) return false;
     FILE* f = fopen(temporary.c_str(), "wb");
     if (!f) return false;
     bool ok = size == 0 || fwrite(data, 1, size, f) == size;
