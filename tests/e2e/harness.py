@@ -4,6 +4,7 @@ grabs the screen with ImageMagick.
 
 Environment: TESS_BIN_DIR (the build folder), TESS_RUNNER ("native" or "wine").
 """
+import ctypes
 import os
 import queue
 import shutil
@@ -118,6 +119,41 @@ def grab_screen():
         return np.asarray(Image.open(path).convert("RGB"))
     finally:
         os.unlink(path)
+
+
+class KeyboardGrab:
+    """Another client's active keyboard grab, as a screen locker or a window
+    manager's switcher holds one, made with Xlib itself; release() ends it."""
+
+    def __init__(self):
+        x = ctypes.CDLL("libX11.so.6")
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_int,
+                                    ctypes.c_ulong]
+        x.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.x = x
+        self.display = x.XOpenDisplay(None)
+        if not self.display:
+            raise AssertionError("no X display for the grab")
+        # owner_events False, both modes GrabModeAsync (1), CurrentTime (0); GrabSuccess is 0.
+        result = x.XGrabKeyboard(self.display, x.XDefaultRootWindow(self.display), 0, 1, 1, 0)
+        x.XSync(self.display, 0)
+        if result != 0:
+            self.release()
+            raise AssertionError("the keyboard grab was refused (%d)" % result)
+
+    def release(self):
+        if self.display:
+            self.x.XUngrabKeyboard(self.display, 0)
+            self.x.XCloseDisplay(self.display)
+            self.display = None
+
+    stop = release
 
 
 class XServer:

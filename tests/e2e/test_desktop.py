@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import WINE, E2ETest, Viewer, XServer, command, find_window, wait_until, xdotool
+from harness import WINE, E2ETest, KeyboardGrab, Viewer, XServer, command, find_window, wait_until, xdotool
 
 
 def xprop(*args):
@@ -107,6 +107,27 @@ class DesktopTest(E2ETest):
             xdotool("keyup", "Escape")
         # With the focus back, its own Escape ends it.
         xdotool("windowactivate", "--sync", window)
+        xdotool("keydown", "Escape")
+        try:
+            self.assertEqual(program.wait(10), 0)
+        finally:
+            xdotool("keyup", "Escape")
+
+    def test_keys_typed_under_another_clients_grab_are_not_the_programs(self):
+        # A screen locker grabs the keyboard while the program keeps the focus:
+        # what the user types then (Escape here) goes to the locker.
+        program = self.track(subprocess.Popen(command("example_text"), cwd=self.dir, stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL))
+        window = find_window("Tessaline text", 30)
+        self.assertIsNotNone(window, "the example's window did not appear")
+        xdotool("windowactivate", "--sync", window)
+        grab = self.track(KeyboardGrab())
+        xdotool("keydown", "Escape")
+        try:
+            self.assertFalse(wait_until(lambda: program.poll() is not None, 2), "Escape typed into the grab ended it")
+        finally:
+            xdotool("keyup", "Escape")
+        grab.release()
         xdotool("keydown", "Escape")
         try:
             self.assertEqual(program.wait(10), 0)
