@@ -15,6 +15,7 @@
 #include "app/map_png.h"
 #include "app/orbits.h"
 #include "app/physics.h"
+#include "app/physics_overlay.h"
 #include "app/status.h"
 #include "framework/platform/gl.h"
 #include "tests/support/files.h"
@@ -124,6 +125,22 @@ TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {
         EXPECT_FALSE(bucket_status_frame(&b, d, phase, cells, 0.0) || bucket_status_frame(&b, d, phase, cells, 9));
         EXPECT_FALSE(b.counting);
     }
+}
+
+// Beside a view narrower than its distance from the curve, columns are far
+// outside int's range: nothing to draw, at once.
+TEST(Overlays, SeparatrixBesideANarrowView) {
+    std::vector<PixelRun> runs = {{1, 2, 3}};
+    for (ViewWindow v : {ViewWindow{0, 1e-9, -3, 3}, ViewWindow{6.2, 6.2 + 1e-9, -3, 3}}) {
+        separatrix_runs(PHASE, v, 1920, 1080, &runs);
+        EXPECT_TRUE(runs.empty()) << v.x0;
+    }
+    // One that the curve crosses has it in every column, above and below.
+    double x_s = fixed_points(PHASE, 0).x_stable;
+    separatrix_runs(PHASE, {x_s - 1e-9, x_s + 1e-9, -3, 3}, 1920, 1080, &runs);
+    std::vector<int> per_column(1920);
+    for (const PixelRun& r : runs) per_column.at(r.col)++;
+    EXPECT_EQ(*std::min_element(per_column.begin(), per_column.end()), 2);
 }
 
 TEST(Overlays, PicturesTakeTheNextFreeName) {
