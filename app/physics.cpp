@@ -257,10 +257,10 @@ double measured_bucket_area(float d, float phase, float maxit, int w, int h) {
 BucketFigures bucket_figures(double d, double phase, double measured_area, double measured_half_height) {
     BucketFigures f;
     f.exists = bucket_exists(d, phase);
-    f.measured_area = measured_area;
+    f.measured_area = f.exists ? measured_area : NAN;
     f.continuum_area = continuum_bucket_area(phase);
-    f.ratio = f.continuum_area > 0 ? measured_area / f.continuum_area : NAN;
-    f.measured_half_height = measured_half_height;
+    f.ratio = f.continuum_area > 0 ? f.measured_area / f.continuum_area : NAN;
+    f.measured_half_height = f.exists ? measured_half_height : NAN;
     f.continuum_half_height = continuum_half_height(phase);
     f.tune_degrees = synchrotron_tune(d, phase);
     f.limit_d = stability_limit_d(phase);

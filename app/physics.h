@@ -78,12 +78,14 @@ double bucket_count_area(const BucketCount& c);
 double bucket_count_half_height(const BucketCount& c);
 
 // What the status line and --scan report for one map: measured against
-// continuum, from one function so that the two always agree.
+// continuum, from one function so that the two always agree. Where the map
+// has no bucket the measured figures are not a number: black pixels there
+// (all of them at d = 0) are no bucket.
 struct BucketFigures {
     bool exists;                    // the map at d has a bucket
     double measured_area;           // black pixels of the full view times one pixel's area
     double continuum_area;          // 0 where there is none
-    double ratio;                   // measured / continuum; not a number where the continuum has none
+    double ratio;                   // measured / continuum; not a number where either has none
     double measured_half_height;
     double continuum_half_height;
     double tune_degrees;            // synchrotron_tune
