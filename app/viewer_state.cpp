@@ -219,4 +219,4 @@ void apply_input(ViewerState* s, const ViewerInput& in) {
     state_follow_pointer(s, in.mouse_x, in.width);
 }
 
-float state_maxit(const ViewerState& s) { return (float)std::min(s.cells, map_max_cells); }
+float state_maxit(const ViewerState& s) { return map_maxit(s.cells); }
