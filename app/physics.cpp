@@ -170,8 +170,10 @@ int separatrix_xp(double phase, double x, double* xp) {
     return 1;
 }
 
+StartPoint program_start(float s, float t) { return {s * program_pi * 2.0f, t * 6.0f - 3.0f}; }
+
 int track_start(float x, float xp, float d, float phase, float maxit, float* points, int max_points) {
-    const float pi = 3.14159265358979323846264f;
+    const float pi = program_pi;
     float sp = 0.5f * pi + phase;
     float ssp = std::sin(sp);
     float i = 0;
@@ -210,14 +212,13 @@ void bucket_count_start(BucketCount* c, float d, float phase, float maxit, int w
 }
 
 long long bucket_count_run(BucketCount* c, long long passes) {
-    const float pi = 3.14159265358979323846264f;
     const long long total = (long long)c->w * c->h;
     long long spent = 0;
     while (c->next < total && (spent < passes || spent == 0)) {
         int row = (int)(c->next / c->w), col = (int)(c->next % c->w);
         float s = (col + 0.5f) / c->w, t = (row + 0.5f) / c->h;
-        // The program's own start point: x = s pi 2, xp = 6 t - 3.
-        int made = track_start(s * pi * 2.0f, t * 6.0f - 3.0f, c->d, c->phase, c->maxit, nullptr, 0);
+        StartPoint p = program_start(s, t);
+        int made = track_start(p.x, p.xp, c->d, c->phase, c->maxit, nullptr, 0);
         bool survived = (float)made > c->maxit;
         c->survivors += survived;
         if (col == c->centre_col) c->centre[row] = survived;

@@ -42,6 +42,16 @@ bool separatrix_span(double phase, double* x_left, double* x_right);
 // +-*xp there), 0 outside it or where there is no bucket.
 int separatrix_xp(double phase, double x, double* xp);
 
+// The program's pi: its literal rounded to float.
+const float program_pi = 3.14159265358979323846264f;
+
+// The start point the program takes at texture coordinates (s, t), in its own
+// float arithmetic: x = s pi 2, xp = t 6 - 3.
+struct StartPoint {
+    float x, xp;
+};
+StartPoint program_start(float s, float t);
+
 // Tracks one start point through the cells in float with the program's order
 // of operations and returns the passes made: above maxit means it survived,
 // so the pixel is black. With points, keeps (x, xp) pairs, the start first and

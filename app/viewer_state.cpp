@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/map_space.h"
+#include "app/physics.h"
 
 enum : int {
     KEY_ESCAPE = 0x1B, KEY_SPACE = 0x20, KEY_HOME = 0x24, KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27,
@@ -41,7 +42,7 @@ static void restart_drag(ViewerState* s) {
 void state_turn_phase(ViewerState* s, double degrees) {
     mark_used(s);
     s->phase_degrees += degrees;
-    s->phase = (float)(s->phase_degrees * 0.017453292519943295);  // as read at start-up
+    s->phase = (float)(s->phase_degrees * map_degrees_to_radians);  // as read at start-up
     s->phase_changed = true;
 }
 
@@ -152,14 +153,12 @@ void state_click(ViewerState* s, int px, int py, int w, int h, double) {
         std::copy(s->orbits + 1, s->orbits + viewer_max_orbits, s->orbits);
         s->orbit_count--;
     }
-    // The pixel's centre in texture coordinates, rounded to float and turned
-    // into x and xp with the program's own arithmetic.
-    const float pi = 3.14159265358979323846264f;
-    float tex_s = (float)view_s(view_x_at(s->view, px + 0.5, w));
-    float tex_t = (float)view_t(view_xp_at(s->view, py + 0.5, h));
+    // The pixel's centre in texture coordinates, rounded to float as the program gets them.
+    StartPoint p = program_start((float)view_s(view_x_at(s->view, px + 0.5, w)),
+                                 (float)view_t(view_xp_at(s->view, py + 0.5, h)));
     OrbitStart& o = s->orbits[s->orbit_count++];
-    o.x = tex_s * pi * 2.0f;
-    o.xp = tex_t * 6.0f - 3.0f;
+    o.x = p.x;
+    o.xp = p.xp;
     o.d = (float)s->d;
     o.phase = s->phase;
     o.maxit = state_maxit(*s);

@@ -66,9 +66,9 @@ struct ViewerState {
 // brings the status line up at once, to warn that frames will be slow.
 ViewerState viewer_state_make(double phase_degrees, float phase, int cells);
 
-// The frame's input applied: key presses in order, a left click, then the
-// drag, the wheel and the pointer's step. Nothing changes while the window is
-// minimised.
+// The frame's input applied: the drag first (it began where the last frame saw
+// the pointer), then key presses in order, a left click, the wheel and the
+// pointer's step. Nothing changes while the window is minimised.
 void apply_input(ViewerState* s, const ViewerInput& in);
 
 // One function per control.
