@@ -30,11 +30,20 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
         bucket_count_start(&b->count, d, phase, maxit, b->side, b->side);
         b->counting = true;
     }
-    // The first slice is small and timed; the rest fill the budget at the pace it showed.
-    long long passes = b->passes_per_second > 0 ? (long long)(b->passes_per_second * b->budget) : 100000;
-    double t0 = timer();
-    long long spent = bucket_count_run(&b->count, passes);
-    double took = timer() - t0;
+    // Until the pace is known, slices double from a small one until one takes
+    // long enough to time (a fast machine makes 100000 passes in well under a
+    // millisecond); then each frame fills the budget at that pace.
+    double t0 = timer(), took = 0;
+    long long spent = 0;
+    if (b->passes_per_second > 0) {
+        spent = bucket_count_run(&b->count, (long long)(b->passes_per_second * b->budget));
+        took = timer() - t0;
+    } else {
+        for (long long slice = 100000; !bucket_count_done(b->count) && took <= 1e-3; slice *= 2) {
+            spent += bucket_count_run(&b->count, slice);
+            took = timer() - t0;
+        }
+    }
     if (took > 1e-3) b->passes_per_second = spent / took;
     if (!bucket_count_done(b->count)) return false;
     b->figures = bucket_figures(d, phase, bucket_count_area(b->count), bucket_count_half_height(b->count));

@@ -1,7 +1,7 @@
 // Command-line parsing with CLI11, which reports errors by throwing: its one
 // try/catch is in cli_parse and becomes a message. Every value arrives as
-// text and is checked here strictly (whole string, finite, in range), so that
-// "1x", "nan" or "0x10" never reach a render.
+// text and is checked here strictly (whole string, plain decimal, finite, in
+// range), so that "1x", "nan" or "0x10" never reach a render.
 #include "app/cli.h"
 
 #include <CLI/CLI.hpp>
@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "app/view_window.h"
 
 #ifndef TESS_VERSION
 #define TESS_VERSION "unknown"
@@ -25,9 +27,10 @@ bool fail(char* message, size_t size, const char* option, const std::string& val
     return false;
 }
 
-// A whole, finite number: no blanks, no trailing characters, no nan or inf.
+// A whole, finite decimal number: no blanks, no trailing characters, no nan,
+// inf or hexadecimal, which strtod would take.
 bool parse_real(const std::string& s, double* out) {
-    if (s.empty() || isspace((unsigned char)s[0])) return false;
+    if (s.empty() || s.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
     char* end = nullptr;
     double v = strtod(s.c_str(), &end);
     if (end != s.c_str() + s.size() || !std::isfinite(v)) return false;
@@ -83,6 +86,12 @@ bool parse_view(const std::string& s, CliOptions* o, char* message, size_t size)
     for (int i = 0; i < 4; i++)
         if (!parse_real(parts[i], &v[i])) return fail(message, size, "--view", s, "expected four finite numbers");
     if (!(v[0] < v[1]) || !(v[2] < v[3])) return fail(message, size, "--view", s, "needs X0 < X1 and P0 < P1");
+    // The program gets its coordinates as floats: the zoom stops at the same limit.
+    if (!view_resolvable({v[0], v[1], v[2], v[3]}, o->width, o->height)) {
+        char why[96];
+        snprintf(why, sizeof why, "too narrow for float precision at %dx%d pixels", o->width, o->height);
+        return fail(message, size, "--view", s, why);
+    }
     for (int i = 0; i < 4; i++) o->view[i] = v[i];
     return true;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/map_png.h"
+#include "app/map_space.h"
 #include "app/map_view.h"
 #include "app/physics.h"
 #include "app/physics_overlay.h"
@@ -22,31 +23,26 @@
 #include "framework/window/file_write.h"
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"
+#include "framework/window/pixel_store.h"
 
-namespace {
+void (*headless_after_draw)() = nullptr;
 
-const double DEGREES_TO_RADIANS = 0.017453292519943295;  // as the viewer converts
-
-// The physics of one run: config.txt's values where the options give none.
-struct RunParams {
-    double phase_degrees;
-    float phase;  // radians, narrowed as the viewer narrows it
-    int cells;
-};
-
-RunParams run_params(const CliOptions& o) {
-    RunParams r;
+HeadlessParams headless_params(const CliOptions& o) {
+    HeadlessParams r;
     ViewerParams p = peek_viewer_params();
     r.phase_degrees = p.phase_degrees;
     r.phase = p.phase;
     r.cells = p.cells;
     if (o.has_phase) {
         r.phase_degrees = o.phase_degrees;
-        r.phase = (float)(o.phase_degrees * DEGREES_TO_RADIANS);
+        r.phase = (float)(o.phase_degrees * map_degrees_to_radians);
     }
     if (o.has_cells) r.cells = o.cells;
+    r.maxit = map_maxit(r.cells);
     return r;
 }
+
+namespace {
 
 void report(const char* text) {
     fprintf(stderr, "tessaline: %s\n", text);
@@ -105,10 +101,22 @@ void draw_map_window(GLuint program, double d, float phase, float maxit, const V
     glFinish();
 }
 
+// True, reported, when GL flagged an error on the run's context: the picture
+// may be wrong or missing, so nothing is written from it.
+bool gl_failed(const char* what, bool after_bar = false) {
+    GLenum error = glGetError();
+    if (error == GL_NO_ERROR) return false;
+    if (after_bar) fputc('\n', stderr);  // the progress bar's line ends first
+    char message[96];
+    snprintf(message, sizeof message, "OpenGL error 0x%04X while %s; nothing written", (unsigned)error, what);
+    report(message);
+    return true;
+}
+
 // The parameters, context, program and target of a run; false, reported,
 // when any of them cannot be had.
-bool run_start(const CliOptions& o, RunParams* p, Headless* h) {
-    *p = run_params(o);
+bool run_start(const CliOptions& o, HeadlessParams* p, Headless* h) {
+    *p = headless_params(o);
     char message[600];
     if (headless_open(h, o.width, o.height, message, sizeof message)) return true;
     report(message);
@@ -124,11 +132,16 @@ int write_failed(const std::string& path) {
 ViewWindow view_of(const CliOptions& o) { return {o.view[0], o.view[1], o.view[2], o.view[3]}; }
 
 int run_render(const CliOptions& o) {
-    RunParams p;
+    HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
-    draw_map_window(h.program, o.d, p.phase, (float)p.cells, view_of(o), o.width, o.height);
+    draw_map_window(h.program, o.d, p.phase, p.maxit, view_of(o), o.width, o.height);
     if (o.separatrix) draw_separatrix(p.phase, view_of(o), o.width, o.height);
+    if (headless_after_draw) headless_after_draw();
+    if (gl_failed("drawing the map")) {
+        headless_close(&h);
+        return CLI_EXIT_FAILED;
+    }
     bool saved = save_map_png(o.output.c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells, view_of(o));
     headless_close(&h);
     return saved ? CLI_EXIT_OK : write_failed(o.output);
@@ -147,7 +160,7 @@ void show_progress(int done, int total, double started, bool* shown) {
 }
 
 int run_scan(const CliOptions& o) {
-    RunParams p;
+    HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
     const long long stride = (long long)o.width * 4;
@@ -157,12 +170,18 @@ int run_scan(const CliOptions& o) {
     bool shown = false;
     for (int k = 0; k < o.scan_count; k++) {
         double d = cli_scan_d(o, k);
-        draw_map_window(h.program, d, p.phase, (float)p.cells, view_full(), o.width, o.height);
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        draw_map_window(h.program, d, p.phase, p.maxit, view_full(), o.width, o.height);
+        if (headless_after_draw) headless_after_draw();
+        PixelStore saved = pixel_store_pin(true);
         glReadPixels(0, 0, o.width, o.height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+        pixel_store_restore(saved);
+        if (gl_failed("drawing or reading back a map", shown)) {
+            headless_close(&h);
+            return CLI_EXIT_FAILED;
+        }
         // Every pixel a particle leaves from is coloured (blue >= 0.5 after one
-        // cell); black is exactly the surviving starts, the bucket. The
-        // viewer's status line reports the same figures.
+        // cell); black is exactly the surviving starts, the bucket where the
+        // map has one. The viewer's status line reports the same figures.
         double measured = bucket_area_from_rgba(rows.data(), o.width, o.height, (int)stride);
         BucketFigures f = bucket_figures(d, p.phase, measured, NAN);
         csv += real_text(d) + "," + real_text(f.measured_area) + "," + real_text(f.continuum_area) + "," +

@@ -9,5 +9,20 @@
 // (CLI_EXIT_*). Problems are reported as one line on stderr.
 int command_line_main(int argc, const char* const* argv);
 
-// Runs a parsed --render or --scan; returns the exit code.
+// Runs a parsed --render or --scan; returns the exit code. A map on which GL
+// reports an error is not written: exit code 1.
 int headless_run(const CliOptions& options);
+
+// The physics a run draws with: the options' phase and cells, config.txt's
+// where they give none.
+struct HeadlessParams {
+    double phase_degrees;
+    float phase;  // radians, narrowed as the viewer narrows it
+    int cells;    // as asked; the PNG records it
+    float maxit;  // what the program gets: map_maxit(cells), as in the viewer
+};
+HeadlessParams headless_params(const CliOptions& options);
+
+// Called on the run's context after each map is drawn, before its pixels are
+// read back; null in the program. Tests change GL's state here.
+extern void (*headless_after_draw)();

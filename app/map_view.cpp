@@ -15,6 +15,7 @@
 #include "framework/shader/shader.h"
 #include "framework/window/clock.h"
 #include "framework/window/graphics.h"
+#include "framework/window/pixel_store.h"
 
 // ---- the quad and its targets ----
 
@@ -82,6 +83,7 @@ void map_view_release(MapView* m) {
     fresh.frame_budget = m->frame_budget;
     fresh.parts_above = m->parts_above;
     fresh.rest = m->rest;
+    fresh.texture_limit = m->texture_limit;
     *m = fresh;
 }
 
@@ -94,8 +96,13 @@ static bool same_inputs(const MapInputs& a, const MapInputs& b) {
 // Target size of a map drawn at 1/level resolution.
 static int level_size(int n, int level) { return (n + level - 1) / level; }
 
-static void ensure_texture(MapView* m, int w, int h) {
-    if (m->texture && m->texture_w == w && m->texture_h == h) return;
+// The texture made w x h and black; false when that is wider than the
+// driver's limit or the upload failed.
+static bool make_texture(MapView* m, int w, int h) {
+    GLint limit = m->texture_limit;
+    if (limit <= 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
+    if (w > limit || h > limit) return false;
+    while (glGetError() != GL_NO_ERROR) {}  // an earlier call's error is not the upload's
     if (!m->texture) glGenTextures(1, &m->texture);
     glBindTexture(GL_TEXTURE_2D, m->texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -103,12 +110,30 @@ static void ensure_texture(MapView* m, int w, int h) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     std::vector<unsigned char> black((size_t)w * h * 4, 0);  // a map drawn in parts starts on black
+    PixelStore saved = pixel_store_pin(false);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, black.data());
-    m->texture_w = w;
-    m->texture_h = h;
+    pixel_store_restore(saved);
+    return glGetError() == GL_NO_ERROR;  // out of memory shows here
+}
+
+// A window-sized texture to keep the map in; false when the driver cannot
+// have one, and then none is tried again until the size changes.
+static bool ensure_texture(MapView* m, int w, int h) {
+    if (m->texture && m->texture_w == w && m->texture_h == h) return true;
+    if (m->refused_w == w && m->refused_h == h) return false;
     m->held_level = 0;
     m->held_whole = false;
     m->job_level = 0;
+    bool made = make_texture(m, w, h);
+    if (!made) {
+        if (m->texture) glDeleteTextures(1, &m->texture);
+        m->texture = 0;
+        m->refused_w = w;
+        m->refused_h = h;
+    }
+    m->texture_w = made ? w : 0;
+    m->texture_h = made ? h : 0;
+    return made;
 }
 
 static void copy_to_texture(const MapView* m, int x, int y, int w, int h) {
@@ -260,7 +285,12 @@ void map_view_frame(MapView* m, GLuint program, const MapInputs& in, bool previe
         m->last_change = now;
     }
     int level = preview && now - m->last_change < m->rest ? preview_level(m) : 1;
-    ensure_texture(m, w, h);
+    if (!ensure_texture(m, w, h)) {
+        // Nowhere to keep it: the whole map every frame, as the viewer always drew it.
+        draw_map_quad(program, in.d, in.phase, in.maxit, in.view, 0, 0, (float)w, (float)h);
+        m->progress = 1;
+        return;
+    }
     if (m->held_whole && m->held_level <= level && same_inputs(m->held, in)) {
         // Nothing that shapes the map changed: the last one again, pixel for pixel.
         show_texture(m, level_size(w, m->held_level), level_size(h, m->held_level), w, h);

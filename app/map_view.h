@@ -2,6 +2,8 @@
 // kept in a window-sized texture and shown again while nothing that shapes it
 // changes, drawn at a reduced resolution while it moves (preview), and drawn
 // in parts across frames when a whole map would hold the window too long.
+// Where the driver cannot hold a window-sized texture, it is drawn whole
+// every frame instead.
 #pragma once
 #include "app/view_window.h"
 #include "framework/platform/gl.h"
@@ -14,8 +16,9 @@ struct MapInputs {
 };
 
 struct MapView {
-    GLuint texture;             // copy of the last map, window-sized; 0 until needed
+    GLuint texture;             // copy of the last map, window-sized; 0 until needed or when refused
     int texture_w, texture_h;
+    int refused_w, refused_h;   // a size the driver could not hold: every frame drawn whole
     // What the texture holds: a map of `held` at 1/held_level resolution, whole when held_whole.
     MapInputs held;
     int held_level;             // 0: nothing yet
@@ -34,6 +37,7 @@ struct MapView {
     double frame_budget;        // seconds of map work per frame when drawing in parts (0.05)
     double parts_above;         // a map estimated to take longer than this is drawn in parts (1)
     double rest;                // seconds without change before a preview gives way to the full map (0.25)
+    int texture_limit;          // widest texture side to use; 0: the driver's GL_MAX_TEXTURE_SIZE
 };
 
 // Counts up to the default of 100 cells are always drawn whole, as the viewer always has.

@@ -1,6 +1,8 @@
 // The viewer's overlay. The tune comes from the trace of the map's Jacobian at
-// the stable fixed point (sin x0 = sin sp, cos x0 < 0): 2 - d^2 cos(sp), so
-// cos(tune) = 1 - d^2 cos(sp) / 2, with sp = pi/2 + phase the synchronous phase.
+// the stable fixed point (sin x0 = sin sp, cos x0 < 0): 2 - d^2 |cos sp|, so
+// cos(tune) = 1 - d^2 |cos sp| / 2, with sp = pi/2 + phase the synchronous
+// phase. The map sees the phase only through sin sp: a positive phase has the
+// bucket of its negative, mirrored.
 #include "app/overlay.h"
 
 #include <cmath>
@@ -17,7 +19,7 @@ void overlay_start(Overlay* o) { o->last_time = timer(); }
 
 double synchrotron_tune_degrees(double d, double phase) {
     double sp = 1.5707963267948966 + phase;
-    return acos(1 - d * d * cos(sp) * 0.5) * 57.29577951308232;
+    return acos(1 - d * d * fabs(cos(sp)) * 0.5) * 57.29577951308232;
 }
 
 void overlay_draw(Overlay* o, double d, float phase, const char* fragment_log, const char* link_log) {

@@ -170,8 +170,10 @@ int separatrix_xp(double phase, double x, double* xp) {
     return 1;
 }
 
+StartPoint program_start(float s, float t) { return {s * program_pi * 2.0f, t * 6.0f - 3.0f}; }
+
 int track_start(float x, float xp, float d, float phase, float maxit, float* points, int max_points) {
-    const float pi = 3.14159265358979323846264f;
+    const float pi = program_pi;
     float sp = 0.5f * pi + phase;
     float ssp = std::sin(sp);
     float i = 0;
@@ -210,14 +212,13 @@ void bucket_count_start(BucketCount* c, float d, float phase, float maxit, int w
 }
 
 long long bucket_count_run(BucketCount* c, long long passes) {
-    const float pi = 3.14159265358979323846264f;
     const long long total = (long long)c->w * c->h;
     long long spent = 0;
     while (c->next < total && (spent < passes || spent == 0)) {
         int row = (int)(c->next / c->w), col = (int)(c->next % c->w);
         float s = (col + 0.5f) / c->w, t = (row + 0.5f) / c->h;
-        // The program's own start point: x = s pi 2, xp = 6 t - 3.
-        int made = track_start(s * pi * 2.0f, t * 6.0f - 3.0f, c->d, c->phase, c->maxit, nullptr, 0);
+        StartPoint p = program_start(s, t);
+        int made = track_start(p.x, p.xp, c->d, c->phase, c->maxit, nullptr, 0);
         bool survived = (float)made > c->maxit;
         c->survivors += survived;
         if (col == c->centre_col) c->centre[row] = survived;
@@ -257,10 +258,10 @@ double measured_bucket_area(float d, float phase, float maxit, int w, int h) {
 BucketFigures bucket_figures(double d, double phase, double measured_area, double measured_half_height) {
     BucketFigures f;
     f.exists = bucket_exists(d, phase);
-    f.measured_area = measured_area;
+    f.measured_area = f.exists ? measured_area : NAN;
     f.continuum_area = continuum_bucket_area(phase);
-    f.ratio = f.continuum_area > 0 ? measured_area / f.continuum_area : NAN;
-    f.measured_half_height = measured_half_height;
+    f.ratio = f.continuum_area > 0 ? f.measured_area / f.continuum_area : NAN;
+    f.measured_half_height = f.exists ? measured_half_height : NAN;
     f.continuum_half_height = continuum_half_height(phase);
     f.tune_degrees = synchrotron_tune(d, phase);
     f.limit_d = stability_limit_d(phase);

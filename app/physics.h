@@ -42,6 +42,16 @@ bool separatrix_span(double phase, double* x_left, double* x_right);
 // +-*xp there), 0 outside it or where there is no bucket.
 int separatrix_xp(double phase, double x, double* xp);
 
+// The program's pi: its literal rounded to float.
+const float program_pi = 3.14159265358979323846264f;
+
+// The start point the program takes at texture coordinates (s, t), in its own
+// float arithmetic: x = s pi 2, xp = t 6 - 3.
+struct StartPoint {
+    float x, xp;
+};
+StartPoint program_start(float s, float t);
+
 // Tracks one start point through the cells in float with the program's order
 // of operations and returns the passes made: above maxit means it survived,
 // so the pixel is black. With points, keeps (x, xp) pairs, the start first and
@@ -78,12 +88,14 @@ double bucket_count_area(const BucketCount& c);
 double bucket_count_half_height(const BucketCount& c);
 
 // What the status line and --scan report for one map: measured against
-// continuum, from one function so that the two always agree.
+// continuum, from one function so that the two always agree. Where the map
+// has no bucket the measured figures are not a number: black pixels there
+// (all of them at d = 0) are no bucket.
 struct BucketFigures {
     bool exists;                    // the map at d has a bucket
     double measured_area;           // black pixels of the full view times one pixel's area
     double continuum_area;          // 0 where there is none
-    double ratio;                   // measured / continuum; not a number where the continuum has none
+    double ratio;                   // measured / continuum; not a number where either has none
     double measured_half_height;
     double continuum_half_height;
     double tune_degrees;            // synchrotron_tune

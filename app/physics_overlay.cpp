@@ -36,8 +36,10 @@ void separatrix_runs(double phase, const ViewWindow& v, int w, int h, std::vecto
     const double x_s = fixed_points(phase, 0).x_stable, top = continuum_half_height(phase);
     const double across = v.x1 - v.x0, down = v.xp1 - v.xp0;
     auto row_of = [&](double xp) { return (xp - v.xp0) / down * h; };
-    int c0 = (int)std::max(0.0, std::floor((left - v.x0) / across * w));
-    int c1 = (int)std::min(w - 1.0, std::floor((right - v.x0) / across * w));
+    // Columns in double first: beside a narrow view they lie far outside int's range.
+    double first = std::floor((left - v.x0) / across * w), last = std::floor((right - v.x0) / across * w);
+    if (!(first <= w - 1.0 && last >= 0)) return;  // the curve lies beside the view
+    int c0 = (int)std::max(0.0, first), c1 = (int)std::min(w - 1.0, last);
     for (int col = c0; col <= c1; col++) {
         double xa = std::max(view_x_at(v, col, w), left), xb = std::min(view_x_at(v, col + 1, w), right);
         if (xa > xb) continue;

@@ -10,12 +10,12 @@
 #include "app/bucket_status.h"
 #include "app/headless.h"
 #include "app/map_png.h"
+#include "app/map_view.h"
 #include "app/orbits.h"
 #include "app/overlay.h"
 #include "app/physics_overlay.h"
 #include "app/stability_shader.h"
 #include "app/status.h"
-#include "app/viewer.h"
 #include "app/viewer_params.h"
 #include "app/viewer_state.h"
 #include "framework/platform/entry.h"
@@ -57,18 +57,6 @@ static void save_picture(ViewerState* s, int* number, double now) {
     state_notice(s, notice, now);
 }
 
-// Escape or Q held at the pump, or tapped since the last one: a frame that
-// takes long (a huge cell count) must not miss a short press.
-static bool asked_to_end() {
-    const GraphicsState& g = graphics;
-    if ((g.keys[0x51] & 0x80) || (g.keys[0x1B] & 0x80)) return true;
-    for (int i = 0; i < g.key_press_count; i++) {
-        int vk = g.key_presses[i] & 0xFF;
-        if (vk == 0x51 || vk == 0x1B) return true;
-    }
-    return false;
-}
-
 int app_main(const char*) {
     int argc = 0;
     const char* const* argv = plat_arguments(&argc);
@@ -94,9 +82,9 @@ int app_main(const char*) {
     AreaPlot plot = {};
     int picture_number = 1;
 
+    ViewerInput input = frame_input(timer());
     for (;;) {
-        double now = timer();
-        ViewerInput input = frame_input(now);
+        double now = input.now;
         apply_input(&state, input);
         MapInputs in = {(float)state.d, state.phase, state_maxit(state), state.view, g.width, g.height};
         map_view_frame(&map, program, in, state.preview, now);
@@ -113,7 +101,11 @@ int app_main(const char*) {
         if (state.save_requested) save_picture(&state, &picture_number, now);
 
         end_frame(0);
-        if (pump_messages() || asked_to_end()) break;
+        if (pump_messages()) break;
+        // Escape or Q tapped since the last pump counts too: a frame that takes
+        // long (a huge cell count) must not miss a short press.
+        input = frame_input(timer());
+        if (asked_to_end(input, g.keys)) break;
     }
     save_viewer_params(state.phase_degrees, state.phase_changed, state.cells, state.cells_changed);
     return 0;

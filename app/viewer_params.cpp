@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/map_space.h"
 #include "framework/config/config.h"
 #include "framework/util/utils.h"
 #include "framework/window/error_log.h"
@@ -28,7 +29,7 @@ static ViewerParams params_of(GrowArray* list) {
     const char* phase = config_get(*list, PHASE_KEY);
     const char* cells = config_get(*list, CELLS_QUERY);
     p.phase_degrees = phase ? atof(phase) : 0.0;
-    p.phase = (float)(p.phase_degrees * 0.017453292519943295);  // degrees to radians in double
+    p.phase = (float)(p.phase_degrees * map_degrees_to_radians);  // degrees to radians in double
     p.cells = cells ? parse_int(cells) : 0;
     return p;
 }

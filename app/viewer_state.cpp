@@ -7,10 +7,12 @@
 #include <cstdio>
 
 #include "app/map_space.h"
+#include "app/physics.h"
 
 enum : int {
-    KEY_SPACE = 0x20, KEY_HOME = 0x24, KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27, KEY_DOWN = 0x28,
-    KEY_C = 0x43, KEY_F = 0x46, KEY_G = 0x47, KEY_H = 0x48, KEY_I = 0x49, KEY_P = 0x50, KEY_S = 0x53, KEY_F1 = 0x70,
+    KEY_ESCAPE = 0x1B, KEY_SPACE = 0x20, KEY_HOME = 0x24, KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27,
+    KEY_DOWN = 0x28, KEY_C = 0x43, KEY_F = 0x46, KEY_G = 0x47, KEY_H = 0x48, KEY_I = 0x49, KEY_P = 0x50, KEY_Q = 0x51,
+    KEY_S = 0x53, KEY_F1 = 0x70,
 };
 const uint16_t PRESS_SHIFT = 0x100;
 
@@ -40,7 +42,7 @@ static void restart_drag(ViewerState* s) {
 void state_turn_phase(ViewerState* s, double degrees) {
     mark_used(s);
     s->phase_degrees += degrees;
-    s->phase = (float)(s->phase_degrees * 0.017453292519943295);  // as read at start-up
+    s->phase = (float)(s->phase_degrees * map_degrees_to_radians);  // as read at start-up
     s->phase_changed = true;
 }
 
@@ -142,26 +144,21 @@ void state_toggle_plot(ViewerState* s) {
     s->plot_shown = !s->plot_shown;
 }
 
-void state_click(ViewerState* s, int px, int py, int w, int h, double now) {
+void state_click(ViewerState* s, int px, int py, int w, int h, double) {
+    // Unlocked, the step follows the pointer and the click's own map would be
+    // gone at once; a click there is no control at all.
+    if (!s->d_locked || w <= 0 || h <= 0) return;
     mark_used(s);
-    if (!s->d_locked) {
-        // The step follows the pointer, so the click's own map would be gone at once.
-        state_notice(s, "Space locks d; then a click tracks an orbit", now);
-        return;
-    }
-    if (w <= 0 || h <= 0) return;
     if (s->orbit_count == viewer_max_orbits) {
         std::copy(s->orbits + 1, s->orbits + viewer_max_orbits, s->orbits);
         s->orbit_count--;
     }
-    // The pixel's centre in texture coordinates, rounded to float and turned
-    // into x and xp with the program's own arithmetic.
-    const float pi = 3.14159265358979323846264f;
-    float tex_s = (float)view_s(view_x_at(s->view, px + 0.5, w));
-    float tex_t = (float)view_t(view_xp_at(s->view, py + 0.5, h));
+    // The pixel's centre in texture coordinates, rounded to float as the program gets them.
+    StartPoint p = program_start((float)view_s(view_x_at(s->view, px + 0.5, w)),
+                                 (float)view_t(view_xp_at(s->view, py + 0.5, h)));
     OrbitStart& o = s->orbits[s->orbit_count++];
-    o.x = tex_s * pi * 2.0f;
-    o.xp = tex_t * 6.0f - 3.0f;
+    o.x = p.x;
+    o.xp = p.xp;
     o.d = (float)s->d;
     o.phase = s->phase;
     o.maxit = state_maxit(*s);
@@ -219,4 +216,14 @@ void apply_input(ViewerState* s, const ViewerInput& in) {
     state_follow_pointer(s, in.mouse_x, in.width);
 }
 
-float state_maxit(const ViewerState& s) { return (float)std::min(s.cells, map_max_cells); }
+float state_maxit(const ViewerState& s) { return map_maxit(s.cells); }
+
+bool asked_to_end(const ViewerInput& in, const unsigned char* keys) {
+    if ((keys[KEY_Q] & 0x80) || (keys[KEY_ESCAPE] & 0x80)) return true;
+    if (in.minimised) return false;  // keys typed at a minimised window are not the viewer's
+    for (int i = 0; i < in.press_count; i++) {
+        int vk = in.presses[i] & 0xFF;
+        if (vk == KEY_Q || vk == KEY_ESCAPE) return true;
+    }
+    return false;
+}

@@ -66,9 +66,9 @@ struct ViewerState {
 // brings the status line up at once, to warn that frames will be slow.
 ViewerState viewer_state_make(double phase_degrees, float phase, int cells);
 
-// The frame's input applied: key presses in order, a left click, then the
-// drag, the wheel and the pointer's step. Nothing changes while the window is
-// minimised.
+// The frame's input applied: the drag first (it began where the last frame saw
+// the pointer), then key presses in order, a left click, the wheel and the
+// pointer's step. Nothing changes while the window is minimised.
 void apply_input(ViewerState* s, const ViewerInput& in);
 
 // One function per control.
@@ -85,8 +85,8 @@ void state_toggle_preview(ViewerState* s);
 void state_follow_pointer(ViewerState* s, int mouse_x, int w);  // d from the pointer unless locked
 void state_toggle_separatrix(ViewerState* s);
 void state_toggle_plot(ViewerState* s);
-// An orbit from the pixel at (px, py) of a w x h window, while d is locked;
-// otherwise a notice says how.
+// An orbit from the pixel at (px, py) of a w x h window while d is locked;
+// otherwise nothing at all. (now, the click's clock reading, is not needed.)
 void state_click(ViewerState* s, int px, int py, int w, int h, double now);
 void state_clear_orbits(ViewerState* s);
 void state_request_save(ViewerState* s);
@@ -95,3 +95,10 @@ void state_notice(ViewerState* s, const char* text, double now);
 
 // The cell count as the program's limit: never past what its float counter can reach.
 float state_maxit(const ViewerState& s);
+
+// Whether the viewer ends after this pump: Escape or Q held in the keyboard
+// snapshot `keys` (256 bytes, top bit = held), or pressed since the last pump
+// while the window was showing. The snapshot is not refreshed while the window
+// is minimised, and presses there do not count either: both take effect only
+// once it is restored.
+bool asked_to_end(const ViewerInput& in, const unsigned char* keys);

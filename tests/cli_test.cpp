@@ -53,6 +53,8 @@ TEST(CliParse, EveryOptionTakesItsValue) {
     // The largest pictures the parser lets through; the driver may still refuse them.
     EXPECT_TRUE(parse({"--render", "x.png", "--size", "16384x16384", "--cells", "0"}).ok);
     EXPECT_TRUE(parse({"--render", "x.png", "--size", "65535x4096"}).ok);
+    // A narrow view is taken while floats still tell its pixels apart: fewer pixels, narrower view.
+    EXPECT_TRUE(parse({"--render", "x.png", "--size", "64x40", "--view", "1,1.001,0,0.001"}).ok);
 
     Parsed s = parse({"--scan", "0.5:2:4", "--csv", "s.csv", "--phase", "-60", "--size", "320x200"});
     ASSERT_TRUE(s.ok) << s.message;
@@ -93,6 +95,12 @@ TEST(CliParse, BadInputNamesTheProblem) {
         {{"--render", "a.png", "--d", "-infinity"}, "--d"},
         {{"--render", "a.png", "--d", "1e999"}, "--d 1e999"},
         {{"--render", "a.png", "--d", "1x"}, "--d 1x"},
+        // Decimal only: strtod alone would take hexadecimal.
+        {{"--render", "a.png", "--d", "0x10"}, "--d 0x10"},
+        {{"--render", "a.png", "--phase", "0x1p3"}, "--phase 0x1p3"},
+        {{"--render", "a.png", "--view", "0X1,2,-1,1"}, "--view"},
+        {{"--scan", "0x1:2:3", "--csv", "x.csv"}, "--scan"},
+        {{"--render", "a.png", "--d", "infinity"}, "--d"},
         {{"--render", "a.png", "--phase", "west"}, "--phase west"},
         {{"--render", "a.png", "--cells", "-1"}, "--cells -1"},
         {{"--render", "a.png", "--cells", "2.5"}, "--cells 2.5"},
@@ -101,6 +109,10 @@ TEST(CliParse, BadInputNamesTheProblem) {
         {{"--render", "a.png", "--view", "0,1,2,-2"}, "--view"},
         {{"--render", "a.png", "--view", "0,1,2"}, "--view 0,1,2"},
         {{"--render", "a.png", "--view", "0,1,,2"}, "--view"},
+        // Narrower than float precision resolves: the zoom stops short of these too.
+        {{"--render", "a.png", "--view", "3,3.000000001,-3,3"}, "--view 3,3.000000001,-3,3"},
+        {{"--render", "a.png", "--view", "0,6,1,1.00001"}, "--view"},
+        {{"--render", "a.png", "--view", "1,1.001,0,0.001"}, "--view"},  // at the default 1920x1080
         {{"--render", "a.png", "--csv", "x.csv"}, "--csv"},
         {{"--scan", "1:0:0", "--csv", "x.csv"}, "--scan 1:0:0"},
         {{"--scan", "0:1", "--csv", "x.csv"}, "--scan 0:1"},

@@ -69,6 +69,34 @@ TEST_F(MapViewTest, ReusedFrameIsTheFreshlyDrawnPicture) {
     }
 }
 
+TEST_F(MapViewTest, WindowWiderThanTheTextureLimitIsDrawnEveryFrame) {
+    view.texture_limit = W - 1;  // as a driver whose largest texture is narrower than the window
+    MapInputs in = inputs(0.7f);
+    std::vector<uint32_t> first = frame(in);
+    EXPECT_GE(map_agreement(first, reference(in)), 0.99);
+    EXPECT_EQ(view.texture, 0u);
+    // Nothing kept to show again: the unlinked program's blue proves the quad was drawn anew.
+    std::vector<uint32_t> again = frame(in, false, 1, glCreateProgram());
+    EXPECT_EQ(again[(size_t)H / 2 * W + W / 2], 0x000080u);
+    EXPECT_GE(map_agreement(frame(in, true, 2), reference(in)), 0.99);  // no preview either
+    EXPECT_EQ(view.progress, 1);
+}
+
+TEST_F(MapViewTest, TextureUploadKeepsToItsBuffer) {
+    // A caller's unpack state would read the black start far past it.
+    test_scramble_pixel_store();
+    view.parts_above = 0;
+    view.frame_budget = 0.002;
+    view.pass_seconds = 2.5e-9;
+    draw(inputs(0.3f, 400));
+    EXPECT_TRUE(test_pixel_store_kept());
+    ASSERT_LT(view.progress, 0.5);
+    std::vector<uint32_t> got = test_read_picture(W, H);
+    int lit = 0;
+    for (size_t i = (size_t)W * H / 2; i < got.size(); i++) lit += got[i] != 0;
+    EXPECT_EQ(lit, 0) << "the lower half is not drawn yet: black";
+}
+
 TEST_F(MapViewTest, DeepestZoomStillShowsItsViewWindow) {
     // As deep as the controls go, about the curve where points lost in the
     // first cell (x + d (xp + d (sin x - ssp)) < 0) meet those lost later: a

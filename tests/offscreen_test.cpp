@@ -16,6 +16,7 @@
 
 #include "app/cli.h"
 #include "app/headless.h"
+#include "app/map_png.h"
 #include "app/physics.h"
 #include "app/stability_shader.h"
 #include "app/viewer.h"
@@ -24,6 +25,7 @@
 #include "framework/window/caps.h"
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"
+#include "tests/support/files.h"
 #include "tests/support/map_reference.h"
 #include "tests/support/test_window.h"
 
@@ -126,10 +128,7 @@ std::string bytes_of(const char* path) {
 
 // --render and --scan in a scratch working folder holding a config.txt.
 TEST(Headless, RenderAndScanAgainstTheReference) {
-    fs::path old_dir = fs::current_path(), dir = fs::temp_directory_path() / "tess_headless_run";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    ScratchFolder folder(true);
     const std::string config = "Max cells: 30\nAccelerating phase (degrees):-45\n";
     std::ofstream("config.txt", std::ios::binary) << config;
     const float phase = (float)(-45 * 0.017453292519943295);
@@ -143,8 +142,12 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     stbi_image_free(rgb);
 
     // The scan's middle row: its d, the black area of the reference, and the
-    // physics the viewer's status line shows.
-    ASSERT_EQ(headless_run(options({"--scan", "0.5:1.5:3", "--size", "160x100", "--csv", "scan.csv"})), CLI_EXIT_OK);
+    // physics the viewer's status line shows. A caller's pack state would put
+    // the read-back megabytes past its buffer.
+    headless_after_draw = test_scramble_pixel_store;
+    int scanned = headless_run(options({"--scan", "0.5:1.5:3", "--size", "160x100", "--csv", "scan.csv"}));
+    headless_after_draw = nullptr;
+    ASSERT_EQ(scanned, CLI_EXIT_OK);
     std::istringstream csv(bytes_of("scan.csv"));
     std::vector<std::string> lines;
     for (std::string line; std::getline(csv, line);) lines.push_back(line);
@@ -158,6 +161,11 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     EXPECT_EQ(continuum, continuum_bucket_area(phase));
     EXPECT_EQ(ratio, area / continuum);
     EXPECT_EQ(tune, synchrotron_tune(1.0, phase));
+    // No bucket at d = 0 (all black) or past the limit: nothing measured, as the status line says.
+    ASSERT_EQ(headless_run(options({"--scan", "0:3:2", "--size", "160x100", "--csv", "none.csv"})), CLI_EXIT_OK);
+    std::string continuum_text = real_text(continuum_bucket_area(phase));
+    EXPECT_EQ(bytes_of("none.csv"), "d,measured_area,continuum_area,ratio,tune_degrees\n0,nan," + continuum_text +
+                                        ",nan,0\n3,nan," + continuum_text + ",nan,nan\n");
 
     EXPECT_EQ(headless_run(options({"--render", "missing/map.png", "--size", "32x20"})), CLI_EXIT_FAILED);
     EXPECT_EQ(headless_run(options({"--render", "wide.png", "--size", "40000x2"})), CLI_EXIT_FAILED);
@@ -170,11 +178,36 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     stbi_image_free(rgb);
     EXPECT_EQ(bytes_of("config.txt"), config);  // read, never written
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder.dir)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"config.txt", "map.png", "scan.csv", "sep.png"}));
-    fs::current_path(old_dir);
-    fs::remove_all(dir);
+    EXPECT_EQ(names, (std::vector<std::string>{"config.txt", "map.png", "none.csv", "scan.csv", "sep.png"}));
+}
+
+// config.txt may ask for more cells than the program's float counter can
+// count: the run draws with the viewer's limit, and records what was asked.
+TEST(Headless, CellsFromConfigAreCappedAsInTheViewer) {
+    ScratchFolder folder(true);
+    std::ofstream("config.txt", std::ios::binary) << "Max cells to track: 2000000000\n";
+    HeadlessParams p = headless_params(options({"--render", "x.png"}));
+    EXPECT_EQ(p.cells, 2000000000);
+    EXPECT_EQ(p.maxit, 16777215.0f);
+    EXPECT_EQ(headless_params(options({"--render", "x.png", "--cells", "1000000"})).maxit, 1e6f);
+}
+
+// A map on which GL reported an error is not written.
+TEST(Headless, GlErrorWritesNothing) {
+    ScratchFolder folder(true);
+    headless_after_draw = [] { glEnable(0x7FFF); };  // no such capability: GL_INVALID_ENUM
+    testing::internal::CaptureStderr();
+    int rendered = headless_run(options({"--render", "x.png", "--size", "32x20"}));
+    int scanned = headless_run(options({"--scan", "0:1:3", "--size", "32x20", "--csv", "x.csv"}));
+    std::string said = testing::internal::GetCapturedStderr();
+    headless_after_draw = nullptr;
+    EXPECT_EQ(rendered, CLI_EXIT_FAILED);
+    EXPECT_EQ(scanned, CLI_EXIT_FAILED);
+    EXPECT_EQ(said, "tessaline: OpenGL error 0x0500 while drawing the map; nothing written\n"
+                    "tessaline: OpenGL error 0x0500 while drawing or reading back a map; nothing written\n");
+    EXPECT_TRUE(fs::is_empty(folder.dir));
 }
 
 }  // namespace

@@ -15,8 +15,10 @@
 #include "app/map_png.h"
 #include "app/orbits.h"
 #include "app/physics.h"
+#include "app/physics_overlay.h"
 #include "app/status.h"
 #include "framework/platform/gl.h"
+#include "framework/window/graphics.h"
 #include "tests/support/files.h"
 #include "tests/support/fonts.h"
 #include "tests/support/gl_state.h"
@@ -124,6 +126,43 @@ TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {
         EXPECT_FALSE(bucket_status_frame(&b, d, phase, cells, 0.0) || bucket_status_frame(&b, d, phase, cells, 9));
         EXPECT_FALSE(b.counting);
     }
+}
+
+// A machine so fast that no slice of 100000 passes can be timed: every clock
+// reading is 0.2 ms after the last, however much was done in between.
+double stepping_clock() {
+    static double now = 0;
+    return now += 2e-4;
+}
+
+TEST(Overlays, BucketCountFillsItsBudgetOnAFastMachine) {
+    double (*real_clock)() = graphics.timer;
+    graphics.timer = stepping_clock;
+    BucketStatus b = bucket_status_make();
+    b.side = 256;  // about 10 million passes in all
+    bucket_status_frame(&b, 0.5f, (float)PHASE, 1000, 0.0);
+    int frames = 1;
+    while (!bucket_status_frame(&b, 0.5f, (float)PHASE, 1000, 1.0) && frames < 50) frames++;
+    graphics.timer = real_clock;
+    EXPECT_GT(b.passes_per_second, 0);
+    EXPECT_LE(frames, 3) << "slices of 100000 passes would take some 100 frames";
+    EXPECT_TRUE(b.have);
+}
+
+// Beside a view narrower than its distance from the curve, columns are far
+// outside int's range: nothing to draw, at once.
+TEST(Overlays, SeparatrixBesideANarrowView) {
+    std::vector<PixelRun> runs = {{1, 2, 3}};
+    for (ViewWindow v : {ViewWindow{0, 1e-9, -3, 3}, ViewWindow{6.2, 6.2 + 1e-9, -3, 3}}) {
+        separatrix_runs(PHASE, v, 1920, 1080, &runs);
+        EXPECT_TRUE(runs.empty()) << v.x0;
+    }
+    // One that the curve crosses has it in every column, above and below.
+    double x_s = fixed_points(PHASE, 0).x_stable;
+    separatrix_runs(PHASE, {x_s - 1e-9, x_s + 1e-9, -3, 3}, 1920, 1080, &runs);
+    std::vector<int> per_column(1920);
+    for (const PixelRun& r : runs) per_column.at(r.col)++;
+    EXPECT_EQ(*std::min_element(per_column.begin(), per_column.end()), 2);
 }
 
 TEST(Overlays, PicturesTakeTheNextFreeName) {

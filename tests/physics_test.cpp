@@ -131,6 +131,23 @@ TEST(BucketArea, NoBucketGivesZerosNotNaN) {
     }
 }
 
+// Black pixels where the map has no bucket (all of them at d = 0) measure
+// nothing: the status line says "no bucket", and --scan's row agrees.
+TEST(BucketArea, FiguresMeasureOnlyWhereThereIsABucket) {
+    double phase = radians(-30), limit = stability_limit_d(phase);
+    for (double d : {0.0, 1.01 * limit}) {
+        BucketFigures f = bucket_figures(d, phase, 37.7, 3.0);
+        EXPECT_FALSE(f.exists) << d;
+        EXPECT_TRUE(std::isnan(f.measured_area) && std::isnan(f.ratio) && std::isnan(f.measured_half_height)) << d;
+        EXPECT_EQ(f.continuum_area, continuum_bucket_area(phase)) << d;
+    }
+    EXPECT_EQ(bucket_figures(0, phase, 37.7, 3.0).tune_degrees, 0);
+    BucketFigures f = bucket_figures(0.5, phase, 0.9, 0.5);
+    EXPECT_EQ(f.measured_area, 0.9);
+    EXPECT_EQ(f.measured_half_height, 0.5);
+    EXPECT_EQ(f.ratio, 0.9 / continuum_bucket_area(phase));
+}
+
 TEST(Tracking, PassesAndBlackPixelsAsTheProgram) {
     const int W = 64, H = 48, STRIDE = (W + 3) * 4;
     const double PIXEL = 2 * PI * 6 / (W * H);

@@ -15,6 +15,7 @@
 
 #include "framework/window/file_write.h"
 #include "framework/window/png.h"
+#include "tests/support/files.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC
@@ -97,8 +98,8 @@ TEST(PngEncode, RefusesBadKeywordsAndSizes) {
 }
 
 TEST(WriteFileWhole, ReplacesOrLeavesNothingBehind) {
-    fs::path dir = fs::temp_directory_path() / "tess_write_file_whole";
-    fs::remove_all(dir);
+    ScratchFolder folder;
+    const fs::path& dir = folder.dir;
     fs::create_directories(dir / "taken" / "inside");
     auto bytes_of = [](const fs::path& p) {
         std::ifstream f(p, std::ios::binary);
@@ -120,7 +121,6 @@ TEST(WriteFileWhole, ReplacesOrLeavesNothingBehind) {
     EXPECT_TRUE(fs::is_directory(dir / "taken" / "inside"));
     EXPECT_FALSE(write_file_whole("", "x", 1));
     EXPECT_EQ(listing(), (std::vector<std::string>{"out.png", "taken"}));
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -423,7 +423,7 @@ def render_text(text):
 def tune_text(d, phase):
     sp = np.pi / 2 + phase
     with np.errstate(invalid="ignore"):
-        tune = np.arccos(1 - d * d * np.cos(sp) * 0.5) * 57.29577951308232
+        tune = np.arccos(1 - d * d * np.abs(np.cos(sp)) * 0.5) * 57.29577951308232
     return "Synchrotron tune per cell = %s degrees" % ("%g" % tune if np.isfinite(tune) else "-nan")
 
 
