@@ -121,6 +121,12 @@ TEST(WriteFileWhole, ReplacesOrLeavesNothingBehind) {
     EXPECT_TRUE(fs::is_directory(dir / "taken" / "inside"));
     EXPECT_FALSE(write_file_whole("", "x", 1));
     EXPECT_EQ(listing(), (std::vector<std::string>{"out.png", "taken"}));
+    // A file of the user's named like the temporary is neither used nor removed.
+    std::ofstream(dir / "out.png.tmp", std::ios::binary) << "keep me";
+    EXPECT_TRUE(write_file_whole(target.c_str(), "third", 5));
+    EXPECT_EQ(bytes_of(target), "third");
+    EXPECT_EQ(bytes_of(dir / "out.png.tmp"), "keep me");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"out.png", "out.png.tmp", "taken"}));
 }
 
 }  // namespace
