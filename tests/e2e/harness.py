@@ -4,6 +4,7 @@ grabs the screen with ImageMagick.
 
 Environment: TESS_BIN_DIR (the build folder), TESS_RUNNER ("native" or "wine").
 """
+import contextlib
 import ctypes
 import os
 import queue
@@ -205,19 +206,27 @@ class XServer:
         os.unlink(self.log.name)
 
 
+@contextlib.contextmanager
+def keys_held(*keys):
+    """The keys pressed in order for the body, released in reverse whatever happens in it."""
+    for key in keys:
+        xdotool("keydown", key)
+    try:
+        yield
+    finally:
+        for key in reversed(keys):
+            xdotool("keyup", key)
+
+
 def hold_key(key, seconds=0.5):
-    xdotool("keydown", key)
-    time.sleep(seconds)
-    xdotool("keyup", key)
+    with keys_held(key):
+        time.sleep(seconds)
 
 
 def alt_tab():
     """Alt+Tab held for a moment, as a user would: the full-screen viewer minimises."""
-    xdotool("keydown", "alt")
-    xdotool("keydown", "Tab")
-    time.sleep(0.5 * SLOW)
-    xdotool("keyup", "Tab")
-    xdotool("keyup", "alt")
+    with keys_held("alt", "Tab"):
+        time.sleep(0.5 * SLOW)
     time.sleep(1.0 * SLOW)
 
 

@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import WINE, E2ETest, KeyboardGrab, Viewer, XServer, command, find_window, wait_until, xdotool
+from harness import WINE, E2ETest, KeyboardGrab, Viewer, XServer, command, find_window, keys_held, wait_until, xdotool
 
 
 def xprop(*args):
@@ -66,13 +66,8 @@ class DesktopTest(E2ETest):
         window = find_window("Tessaline")
         self.assert_map(700)
 
-        xdotool("keydown", "alt")
-        xdotool("keydown", "Tab")
-        try:
+        with keys_held("alt", "Tab"):
             self.assertTrue(wait_until(lambda: wm_state(window) == "Iconic", 10), "not iconic")
-        finally:
-            xdotool("keyup", "Tab")
-            xdotool("keyup", "alt")
         # Listed by the manager, still iconic once Alt+Tab has moved on, and still running.
         self.assertIn(int(window), root_windows("_NET_CLIENT_LIST"))
         self.assertFalse(wait_until(lambda: wm_state(window) != "Iconic", 1.5), "the window came back by itself")
@@ -87,11 +82,8 @@ class DesktopTest(E2ETest):
                         "not on top")
         self.assert_map(700)
 
-        xdotool("keydown", "Escape")
-        try:
+        with keys_held("Escape"):
             self.assertEqual(viewer.wait(10), 0)
-        finally:
-            xdotool("keyup", "Escape")
 
     def test_escape_in_another_window_does_not_end_a_windowed_program(self):
         xdotool("mousemove", 960, 540)
@@ -100,18 +92,12 @@ class DesktopTest(E2ETest):
         window = find_window("Tessaline text", 30)
         self.assertIsNotNone(window, "the example's window did not appear")
         self.other_window("elsewhere")
-        xdotool("keydown", "Escape")
-        try:
+        with keys_held("Escape"):
             self.assertFalse(wait_until(lambda: program.poll() is not None, 2), "Escape elsewhere ended it")
-        finally:
-            xdotool("keyup", "Escape")
         # With the focus back, its own Escape ends it.
         xdotool("windowactivate", "--sync", window)
-        xdotool("keydown", "Escape")
-        try:
+        with keys_held("Escape"):
             self.assertEqual(program.wait(10), 0)
-        finally:
-            xdotool("keyup", "Escape")
 
     def test_keys_typed_under_another_clients_grab_are_not_the_programs(self):
         # A screen locker grabs the keyboard while the program keeps the focus:
@@ -122,17 +108,11 @@ class DesktopTest(E2ETest):
         self.assertIsNotNone(window, "the example's window did not appear")
         xdotool("windowactivate", "--sync", window)
         grab = self.track(KeyboardGrab())
-        xdotool("keydown", "Escape")
-        try:
+        with keys_held("Escape"):
             self.assertFalse(wait_until(lambda: program.poll() is not None, 2), "Escape typed into the grab ended it")
-        finally:
-            xdotool("keyup", "Escape")
         grab.release()
-        xdotool("keydown", "Escape")
-        try:
+        with keys_held("Escape"):
             self.assertEqual(program.wait(10), 0)
-        finally:
-            xdotool("keyup", "Escape")
 
 
 if __name__ == "__main__":

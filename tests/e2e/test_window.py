@@ -8,7 +8,7 @@ import xml.etree.ElementTree as ElementTree
 
 import pefile
 
-from harness import SLOW, WINE, E2ETest, Probe, close_window, dismiss_message_box, program, xdotool
+from harness import SLOW, WINE, E2ETest, Probe, close_window, dismiss_message_box, keys_held, program, xdotool
 
 STAMP = re.compile(r"^\d{4}-[A-Z][a-z]{2}-\d{2} \d{2}:\d{2}:\d{2} ")
 
@@ -73,13 +73,10 @@ class WindowTest(E2ETest):
     def test_held_key_shows_until_released(self):
         self.open(0)
         time.sleep(0.3 * SLOW)
-        xdotool("keydown", "a")
-        try:
+        with keys_held("a"):
             self.probe.pump_until(lambda s: False, 0.3)
             line = self.probe.ask("key 41")
             self.assertTrue(int(line.split()[1].split("=")[1]) & 0x80, line)
-        finally:
-            xdotool("keyup", "a")
         time.sleep(0.2 * SLOW)
         self.probe.state()
         line = self.probe.ask("key 41")
@@ -118,24 +115,16 @@ class WindowTest(E2ETest):
     def test_alt_tab_minimises_and_the_snapshot_waits(self):
         self.open(0)
         time.sleep(0.3 * SLOW)
-        xdotool("keydown", "alt")
-        xdotool("keydown", "Tab")
-        try:
+        with keys_held("alt", "Tab"):
             s = self.probe.pump_until(lambda s: s["minp"] == 1, 5)
             self.assertEqual(s["minp"], 1)
-        finally:
-            xdotool("keyup", "Tab")
-            xdotool("keyup", "alt")
         # Once minimised the pump clears the request and stops taking snapshots.
         s = self.probe.pump_until(lambda s: s["minp"] == 0, 10)
         self.assertEqual(s["minp"], 0)
-        xdotool("keydown", "b")
-        try:
+        with keys_held("b"):
             self.probe.pump_until(lambda s: False, 0.3)
             now = int(self.probe.ask("key 42").split()[1].split("=")[1])
             self.assertFalse(now & 0x80, "the snapshot was refreshed while minimised")
-        finally:
-            xdotool("keyup", "b")
 
     @unittest.skipIf(WINE, "the X11 backend's key translation; Wine has its own")
     def test_lock_keys_give_their_state_and_the_keypad_follows_num_lock(self):
@@ -153,14 +142,11 @@ class WindowTest(E2ETest):
             self.assertEqual(self.probe.key(0x14) & 1, 1, "Caps Lock on before the window opened")
             for num_lock, held, other in ((True, 0x67, 0x24), (False, 0x24, 0x67)):  # VK_NUMPAD7, VK_HOME
                 lock("Num Lock", num_lock)
-                xdotool("keydown", "KP_7" if num_lock else "KP_Home")
-                try:
+                with keys_held("KP_7" if num_lock else "KP_Home"):
                     self.probe.pump_until(lambda s: False, 0.3)
                     self.assertTrue(self.probe.key(held) & 0x80, "Num Lock %s" % num_lock)
                     self.assertFalse(self.probe.key(other) & 0x80, "Num Lock %s" % num_lock)
                     self.assertEqual(self.probe.key(0x90) & 1, int(num_lock))
-                finally:
-                    xdotool("keyup", "KP_7" if num_lock else "KP_Home")
             lock("Caps Lock", False)
             self.probe.pump_until(lambda s: False, 0.3)
             self.assertEqual(self.probe.key(0x14) & 1, 0)
@@ -176,13 +162,10 @@ class WindowTest(E2ETest):
         subprocess.run(["xmodmap", "-e", "keycode 9 = NoSymbol", "-e", "keycode 96 = Escape"], check=True)
         try:
             self.probe.pump_until(lambda s: False, 0.3)
-            xdotool("keydown", "Escape")
-            try:
+            with keys_held("Escape"):
                 self.probe.pump_until(lambda s: False, 0.3)
                 self.assertTrue(self.probe.key(0x1B) & 0x80)
                 self.assertFalse(self.probe.key(0x7B) & 0x80)
-            finally:
-                xdotool("keyup", "Escape")
         finally:
             subprocess.run(["xmodmap", "-e", "keycode 9 = Escape", "-e", "keycode 96 = F12"], check=True)
 
