@@ -32,7 +32,14 @@ static void mark_used(ViewerState* s) {
     s->used = true;
 }
 
-// A view changed by a key or the wheel during a drag: the drag goes on from here.
+// A shown/hidden or on/off control.
+static void flip(ViewerState* s, bool* setting) {
+    mark_used(s);
+    *setting = !*setting;
+}
+
+// The drag (re)starts from the current view and where the last frame saw the
+// pointer: at the press, and after a key or the wheel changed the view mid-drag.
 static void restart_drag(ViewerState* s) {
     s->drag_view = s->view;
     s->drag_x = s->last_mouse_x;
@@ -61,8 +68,7 @@ void state_halve_cells(ViewerState* s) {
 }
 
 void state_toggle_lock(ViewerState* s) {
-    mark_used(s);
-    s->d_locked = !s->d_locked;
+    flip(s, &s->d_locked);
 }
 
 void state_zoom(ViewerState* s, double notches, double px, double py, int w, int h) {
@@ -90,9 +96,7 @@ void state_drag(ViewerState* s, bool held, int mouse_x, int mouse_y, int w, int 
         // that frame saw it; any motion since already belongs to the drag.
         mark_used(s);
         s->dragging = true;
-        s->drag_view = s->view;
-        s->drag_x = s->last_mouse_x;
-        s->drag_y = s->last_mouse_y;
+        restart_drag(s);
     }
     if (!s->dragging) return;
     s->view = view_panned(s->drag_view, mouse_x - s->drag_x, mouse_y - s->drag_y, w, h);
@@ -120,13 +124,11 @@ void state_toggle_status(ViewerState* s) {
 }
 
 void state_toggle_help(ViewerState* s) {
-    mark_used(s);
-    s->help_shown = !s->help_shown;
+    flip(s, &s->help_shown);
 }
 
 void state_toggle_preview(ViewerState* s) {
-    mark_used(s);
-    s->preview = !s->preview;
+    flip(s, &s->preview);
 }
 
 void state_follow_pointer(ViewerState* s, int mouse_x, int w) {
@@ -135,13 +137,11 @@ void state_follow_pointer(ViewerState* s, int mouse_x, int w) {
 }
 
 void state_toggle_separatrix(ViewerState* s) {
-    mark_used(s);
-    s->separatrix_shown = !s->separatrix_shown;
+    flip(s, &s->separatrix_shown);
 }
 
 void state_toggle_plot(ViewerState* s) {
-    mark_used(s);
-    s->plot_shown = !s->plot_shown;
+    flip(s, &s->plot_shown);
 }
 
 void state_click(ViewerState* s, int px, int py, int w, int h, double) {
