@@ -712,26 +712,18 @@ int plat_format_time(const SysTime* when, const char* picture, char* out, int si
     return format_time_picture(when, picture, false, out, size);
 }
 
+// GetCommandLineA's form of the arguments: blank-separated, and quoted where
+// blanks or emptiness would otherwise lose them.
 const char* plat_command_line() {
     static std::string line;
     if (line.empty()) {
-        if (FILE* f = fopen("/proc/self/cmdline", "rb")) {
-            std::string arg;
-            int c;
-            bool first = true;
-            auto flush = [&]() {
-                if (!first) line += ' ';
-                first = false;
-                bool quote = arg.find_first_of(" \t") != std::string::npos || arg.empty();
-                line += quote ? "\"" + arg + "\"" : arg;
-                arg.clear();
-            };
-            while ((c = fgetc(f)) != EOF) {
-                if (c == 0) flush();
-                else arg += (char)c;
-            }
-            if (!arg.empty()) flush();
-            fclose(f);
+        int count = 0;
+        const char* const* args = plat_arguments(&count);
+        for (int i = 0; i < count; i++) {
+            std::string arg = args[i];
+            if (i) line += ' ';
+            bool quote = arg.find_first_of(" \t") != std::string::npos || arg.empty();
+            line += quote ? "\"" + arg + "\"" : arg;
         }
     }
     return line.c_str();
