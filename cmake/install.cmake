@@ -33,13 +33,8 @@ install(TARGETS tessaline RUNTIME DESTINATION ${TESS_INSTALL_BINDIR} COMPONENT v
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION ${TESS_INSTALL_DOCDIR} COMPONENT viewer)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/LICENSES DESTINATION ${TESS_INSTALL_DOCDIR} COMPONENT viewer)
-if(WIN32 AND TESS_EXAMPLES)
-  foreach(dir ${TESS_EXAMPLE_DIRS})
-    get_filename_component(name ${dir} NAME)
-    if(TARGET example_${name})
-      install(TARGETS example_${name} RUNTIME DESTINATION ${TESS_INSTALL_BINDIR} COMPONENT examples)
-    endif()
-  endforeach()
+if(WIN32 AND TESS_EXAMPLE_TARGETS)
+  install(TARGETS ${TESS_EXAMPLE_TARGETS} RUNTIME DESTINATION ${TESS_INSTALL_BINDIR} COMPONENT examples)
 endif()
 
 # Framework: libraries, the entry object, headers under their framework/... paths.
