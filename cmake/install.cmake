@@ -33,13 +33,8 @@ install(TARGETS tessaline RUNTIME DESTINATION ${TESS_INSTALL_BINDIR} COMPONENT v
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION ${TESS_INSTALL_DOCDIR} COMPONENT viewer)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/LICENSES DESTINATION ${TESS_INSTALL_DOCDIR} COMPONENT viewer)
-if(WIN32 AND TESS_EXAMPLES)
-  foreach(dir ${TESS_EXAMPLE_DIRS})
-    get_filename_component(name ${dir} NAME)
-    if(TARGET example_${name})
-      install(TARGETS example_${name} RUNTIME DESTINATION ${TESS_INSTALL_BINDIR} COMPONENT examples)
-    endif()
-  endforeach()
+if(WIN32 AND TESS_EXAMPLE_TARGETS)
+  install(TARGETS ${TESS_EXAMPLE_TARGETS} RUNTIME DESTINATION ${TESS_INSTALL_BINDIR} COMPONENT examples)
 endif()
 
 # Framework: libraries, the entry object, headers under their framework/... paths.
@@ -50,13 +45,13 @@ install(TARGETS tessaline_entry EXPORT TessalineTargets
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/framework DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev
         FILES_MATCHING PATTERN "*.h" PATTERN "win32_*" EXCLUDE PATTERN "x11_*" EXCLUDE)
 install(EXPORT TessalineTargets NAMESPACE Tessaline:: DESTINATION ${TESS_CMAKE_DIR} COMPONENT dev)
-if(X11_Xrandr_FOUND)
+if("xrandr" IN_LIST TESS_PKG_LIBS)
   set(TESS_USES_XRANDR TRUE)
 else()
-  set(TESS_USES_XRANDR FALSE)  # FindX11 leaves the variable unset: the template's if() needs a word
+  set(TESS_USES_XRANDR FALSE)  # the template's if() needs a word
 endif()
 set(TESS_GL_COMPONENTS "OpenGL GLX")
-if(OpenGL_EGL_FOUND)
+if("egl" IN_LIST TESS_PKG_LIBS)
   string(APPEND TESS_GL_COMPONENTS " EGL")
 endif()
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/TessalineConfig.cmake.in
@@ -79,13 +74,7 @@ if(NOT WIN32)
   # Relative to the .pc file, so that the install can be moved (cmake --install --prefix, the .deb).
   file(RELATIVE_PATH TESS_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
   string(REGEX REPLACE "/$" "" TESS_PC_TO_PREFIX "${TESS_PC_TO_PREFIX}")
-  set(TESS_PC_REQUIRES "gl x11")
-  if(X11_Xrandr_FOUND)
-    string(APPEND TESS_PC_REQUIRES " xrandr")
-  endif()
-  if(OpenGL_EGL_FOUND)
-    string(APPEND TESS_PC_REQUIRES " egl")
-  endif()
+  list(JOIN TESS_PKG_LIBS " " TESS_PC_REQUIRES)
   configure_file(${PROJECT_SOURCE_DIR}/cmake/tessaline.pc.in ${PROJECT_BINARY_DIR}/tessaline.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/tessaline.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 endif()

@@ -26,7 +26,6 @@ add_library(tess_test_support STATIC ${TESS_TEST_SUPPORT})
 target_link_libraries(tess_test_support PUBLIC tess_test_files tessaline_app tessaline_fw ${TESS_GTEST})
 # The tests decode PNG files with stb_image.h.
 target_include_directories(tess_test_support SYSTEM PUBLIC ${TESS_STB_DIR})
-target_include_directories(tess_test_support PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(tess_test_support PRIVATE ${TESS_WARNINGS})
 
 # Tests of the bottom layer link it alone: a call from util or config into the

@@ -160,15 +160,15 @@ void plat_change_display_mode(int width, int height) {
     SizeID current = XRRConfigCurrentConfiguration(conf, &rotation);
     for (int i = 0; i < n; i++) {
         if (sizes[i].width != width || sizes[i].height != height) continue;
-        if (i != current && !saved.changed) {  // a second change keeps the first original
+        if (i == current) break;
+        bool first = !saved.changed;  // a second change keeps the first original
+        if (first) {
             saved.size = current;
             saved.rotation = rotation;
             snprintf(saved.display_name, sizeof saved.display_name, "%s", DisplayString(d));
             guard_until_exit();
-            if (XRRSetScreenConfig(d, conf, root, i, rotation, CurrentTime) == 0) saved.changed = true;
-        } else if (i != current) {
-            XRRSetScreenConfig(d, conf, root, i, rotation, CurrentTime);
         }
+        if (XRRSetScreenConfig(d, conf, root, i, rotation, CurrentTime) == 0 && first) saved.changed = true;
         break;
     }
     XRRFreeScreenConfigInfo(conf);

@@ -3,14 +3,13 @@
 // the display in DISPLAY when EGL is missing or refuses. Either way the
 // picture goes to a framebuffer object, never to a window.
 #include "framework/platform/platform.h"
-#include "framework/platform/x11_offscreen.h"
+#include "framework/platform/x11_internal.h"
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #ifdef TESS_HAVE_EGL
 #include <EGL/egl.h>
@@ -32,18 +31,10 @@ struct OffscreenContext {
 // Set while an EGL context of ours is current: GL entry points then come from EGL.
 bool egl_current = false;
 
-// Extension lists are matched by whole names: one name may be the start of another.
-bool has_extension(const char* list, const char* name) {
-    size_t n = strlen(name);
-    for (const char* p = list; p && (p = strstr(p, name)) != nullptr; p += n)
-        if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == 0)) return true;
-    return false;
-}
-
 #ifdef TESS_HAVE_EGL
 bool create_egl(OffscreenContext* c, char* why, size_t size) {
     const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    if (!has_extension(client, "EGL_MESA_platform_surfaceless")) {
+    if (!x11_has_extension(client, "EGL_MESA_platform_surfaceless")) {
         snprintf(why, size, "no surfaceless platform");
         return false;
     }
@@ -61,8 +52,8 @@ bool create_egl(OffscreenContext* c, char* why, size_t size) {
     const char* ext = eglQueryString(d, EGL_EXTENSIONS);
     // Nothing is ever drawn to a surface, so no config is needed where the driver allows that.
     EGLConfig config = EGL_NO_CONFIG_KHR;
-    bool have_config = has_extension(ext, "EGL_KHR_no_config_context") ||
-                       has_extension(ext, "EGL_MESA_configless_context");
+    bool have_config = x11_has_extension(ext, "EGL_KHR_no_config_context") ||
+                       x11_has_extension(ext, "EGL_MESA_configless_context");
     if (!have_config) {
         EGLint attrs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
         EGLint n = 0;
@@ -71,7 +62,7 @@ bool create_egl(OffscreenContext* c, char* why, size_t size) {
     // No version asked for: the driver's compatibility profile, which keeps the
     // fixed-function calls and the GLSL 1.10 programs of OpenGL 2.0.
     EGLContext ctx = EGL_NO_CONTEXT;
-    if (have_config && has_extension(ext, "EGL_KHR_surfaceless_context") && eglBindAPI(EGL_OPENGL_API))
+    if (have_config && x11_has_extension(ext, "EGL_KHR_surfaceless_context") && eglBindAPI(EGL_OPENGL_API))
         ctx = eglCreateContext(d, config, EGL_NO_CONTEXT, nullptr);
     if (ctx == EGL_NO_CONTEXT || !eglMakeCurrent(d, EGL_NO_SURFACE, EGL_NO_SURFACE, ctx)) {
         snprintf(why, size, "no desktop OpenGL context without a surface (error 0x%x)", (unsigned)eglGetError());
@@ -86,8 +77,6 @@ bool create_egl(OffscreenContext* c, char* why, size_t size) {
 }
 #endif
 
-int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
-
 bool create_glx(OffscreenContext* c, char* why, size_t size) {
     const char* name = getenv("DISPLAY");
     if (!name || !name[0]) {
@@ -99,8 +88,8 @@ bool create_glx(OffscreenContext* c, char* why, size_t size) {
         snprintf(why, size, "cannot open display %s", name);
         return false;
     }
-    // Xlib's default handler ends the process; a refused request here only means no context.
-    int (*old_handler)(Display*, XErrorEvent*) = XSetErrorHandler(ignore_x_errors);
+    // A refused request here only means no context.
+    int (*old_handler)(Display*, XErrorEvent*) = XSetErrorHandler(x11_ignore_errors);
     int attrs[] = {GLX_DRAWABLE_TYPE, GLX_PBUFFER_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_RED_SIZE, 8,
                    GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, None};
     int n = 0;

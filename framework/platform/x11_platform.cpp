@@ -24,7 +24,6 @@
 #include "framework/platform/keymap.h"
 #include "framework/platform/time_picture.h"
 #include "framework/platform/x11_internal.h"
-#include "framework/platform/x11_offscreen.h"
 
 namespace {
 
@@ -62,8 +61,6 @@ struct X11State {
 X11State x;
 int dc_token;  // the "device context" handed out: the address stands for the window
 
-int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
-
 // Built at start and again whenever the keyboard mapping changes.
 void load_key_tables(Display* d) {
     memset(x.vk_plain, 0, sizeof x.vk_plain);
@@ -86,12 +83,21 @@ const unsigned char* key_table(unsigned modifiers) {
 
 }  // namespace
 
+int x11_ignore_errors(Display*, XErrorEvent*) { return 0; }
+
+bool x11_has_extension(const char* list, const char* name) {
+    size_t n = strlen(name);
+    for (const char* p = list; p && (p = strstr(p, name)) != nullptr; p += n)
+        if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == 0)) return true;
+    return false;
+}
+
 Display* x11_display() {
     if (!x.display && !x.display_tried) {
         x.display_tried = true;
         x.display = XOpenDisplay(nullptr);
         if (x.display) {
-            XSetErrorHandler(ignore_x_errors);
+            XSetErrorHandler(x11_ignore_errors);
             load_key_tables(x.display);
         }
     }
@@ -450,16 +456,16 @@ int swap_interval_mesa(int frames) { return frames >= 0 && swap_interval_mesa_fn
 
 bool plat_has_swap_control() {
     const char* list = glx_extensions();
-    return strstr(list, "GLX_EXT_swap_control") || strstr(list, "GLX_MESA_swap_control");
+    return x11_has_extension(list, "GLX_EXT_swap_control") || x11_has_extension(list, "GLX_MESA_swap_control");
 }
 
 void* plat_swap_interval_proc() {
     const char* list = glx_extensions();
-    if (strstr(list, "GLX_EXT_swap_control")) {
+    if (x11_has_extension(list, "GLX_EXT_swap_control")) {
         swap_interval_ext_fn = (SwapIntervalExtFn)glXGetProcAddress((const GLubyte*)"glXSwapIntervalEXT");
         if (swap_interval_ext_fn) return (void*)swap_interval_ext;
     }
-    if (strstr(list, "GLX_MESA_swap_control")) {
+    if (x11_has_extension(list, "GLX_MESA_swap_control")) {
         swap_interval_mesa_fn = (SwapIntervalMesaFn)glXGetProcAddress((const GLubyte*)"glXSwapIntervalMESA");
         if (swap_interval_mesa_fn) return (void*)swap_interval_mesa;
     }
@@ -712,26 +718,18 @@ int plat_format_time(const SysTime* when, const char* picture, char* out, int si
     return format_time_picture(when, picture, false, out, size);
 }
 
+// GetCommandLineA's form of the arguments: blank-separated, and quoted where
+// blanks or emptiness would otherwise lose them.
 const char* plat_command_line() {
     static std::string line;
     if (line.empty()) {
-        if (FILE* f = fopen("/proc/self/cmdline", "rb")) {
-            std::string arg;
-            int c;
-            bool first = true;
-            auto flush = [&]() {
-                if (!first) line += ' ';
-                first = false;
-                bool quote = arg.find_first_of(" \t") != std::string::npos || arg.empty();
-                line += quote ? "\"" + arg + "\"" : arg;
-                arg.clear();
-            };
-            while ((c = fgetc(f)) != EOF) {
-                if (c == 0) flush();
-                else arg += (char)c;
-            }
-            if (!arg.empty()) flush();
-            fclose(f);
+        int count = 0;
+        const char* const* args = plat_arguments(&count);
+        for (int i = 0; i < count; i++) {
+            std::string arg = args[i];
+            if (i) line += ' ';
+            bool quote = arg.find_first_of(" \t") != std::string::npos || arg.empty();
+            line += quote ? "\"" + arg + "\"" : arg;
         }
     }
     return line.c_str();

@@ -9,7 +9,8 @@
 bool plat_replace_file(const char* from, const char* to) { return from && to && rename(from, to) == 0; }
 
 // /proc/self/cmdline holds argv exactly, each argument ended by a zero byte,
-// so empty arguments and ones with blanks come back as they were given.
+// so empty arguments and ones with blanks come back as they were given. A
+// process that rewrote its argv may leave the last one unended: keep it.
 const char* const* plat_arguments(int* count) {
     static std::vector<std::string> args;
     static std::vector<const char*> pointers;
@@ -27,6 +28,7 @@ const char* const* plat_arguments(int* count) {
                     arg += (char)c;
                 }
             }
+            if (!arg.empty()) args.push_back(arg);
             fclose(f);
         }
         for (const std::string& a : args) pointers.push_back(a.c_str());
