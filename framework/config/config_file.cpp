@@ -171,10 +171,10 @@ int write_config(GrowArray list, const char* name, char separator) {
         if (r == FAILED) remove(side.c_str());  // ours, and incomplete
         return 0;
     }
-    if (rename(side.c_str(), target.c_str()) == 0) return 1;
-    // The Windows runtime's rename does not replace an existing file.
-    if (remove(target.c_str()) == 0 && rename(side.c_str(), target.c_str()) == 0) return 1;
-    return 0;  // the new text stays in the side file
+    // One step, so there is no moment without the file: unlike the C runtime's
+    // rename on Windows, this one replaces an existing file there too.
+    fs::rename(side, target, ec);
+    return ec ? 0 : 1;  // on failure the new text stays in the side file
 }
 
 void free_config(GrowArray list) {
