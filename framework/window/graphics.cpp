@@ -79,6 +79,7 @@ int open_graphics(int width, int height, const char* title) {
 
 void init_gl_state(int width, int height) {
     glClearColor(0, 0, 0, 0);
+    graphics.clear_colour = CLEAR_COLOUR_UNSET;  // a new context's, not the one end_frame last set
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDepthFunc(GL_LEQUAL);

@@ -109,7 +109,6 @@ bool offscreen_open(OffscreenTarget* t, int w, int h, char* message, size_t size
     t->width = w;
     t->height = h;
     init_gl_state(w, h);
-    graphics.clear_colour = 0x01000000u;  // this context's clear colour is not the one end_frame last set
     return true;
 }
 
