@@ -23,7 +23,7 @@
 #include "framework/window/file_write.h"
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"
-#include "framework/window/pixel_store.h"
+#include "framework/window/screenshot.h"
 
 void (*headless_after_draw)() = nullptr;
 
@@ -172,9 +172,7 @@ int run_scan(const CliOptions& o) {
         double d = cli_scan_d(o, k);
         draw_map_window(h.program, d, p.phase, p.maxit, view_full(), o.width, o.height);
         if (headless_after_draw) headless_after_draw();
-        PixelStore saved = pixel_store_pin(true);
-        glReadPixels(0, 0, o.width, o.height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-        pixel_store_restore(saved);
+        read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, rows.data());
         if (gl_failed("drawing or reading back a map", shown)) {
             headless_close(&h);
             return CLI_EXIT_FAILED;

@@ -5,7 +5,7 @@
 
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
-#include "framework/window/pixel_store.h"
+#include "framework/window/screenshot.h"
 
 int pump_messages() {
     GraphicsState& g = graphics;
@@ -95,9 +95,7 @@ void draw_contrast_cursor() {
     int sx = std::min(g.width - 1, g.mouse_x + g.width / 200);
     int sy = std::min(g.height - 1, g.mouse_y + g.height / 200);
     uint32_t word = 0;  // red in the lowest byte
-    PixelStore saved = pixel_store_pin(true);  // a caller's row length or skips would write past the word
-    glReadPixels(sx, g.height - 1 - sy, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, &word);
-    pixel_store_restore(saved);
+    read_pixel_rows(sx, sy, 1, 1, GL_RGB, (unsigned char*)&word);
     int red = word & 0xFF, green = (word >> 8) & 0xFF, blue = (word >> 16) & 0xFF;
     int s = red * 3 + green * 6 + blue * 2;
     draw_cursor(s < 1402.5 ? 1.0f : 0.0f);
