@@ -18,7 +18,6 @@
 #include "app/stability_shader.h"
 #include "app/viewer_params.h"
 #include "framework/shader/shader.h"
-#include "framework/window/caps.h"
 #include "framework/window/clock.h"
 #include "framework/window/file_write.h"
 #include "framework/window/graphics.h"
@@ -72,8 +71,7 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
     // The viewer would end through fatal_error and its message box; here the
     // same words go to stderr.
     if (!shaders_available()) {
-        snprintf(message, size, "OpenGL version 2.0 or higher required for shaders; you have version %g",
-                 (double)gl_version());
+        gl2_required_text(message, size);
         headless_close(h);
         return false;
     }
