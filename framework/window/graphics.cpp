@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/platform/gl.h"
+#include "framework/platform/keymap.h"
 #include "framework/window/error_log.h"
 #include "framework/window/graphics.h"
 
@@ -147,7 +148,7 @@ void release_graphics_context() {
     plat_release_dc(g.hwnd, g.hdc);
 }
 
-static bool is_shift(unsigned char vk) { return vk == 0x10 || vk == 0xA0 || vk == 0xA1; }
+static bool is_shift(unsigned char vk) { return vk == VK_CODE_SHIFT || vk_generic(vk) == VK_CODE_SHIFT; }
 
 static void record_key(bool down, unsigned char vk) {
     GraphicsState& g = graphics;

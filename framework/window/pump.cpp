@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/platform/gl.h"
+#include "framework/platform/keymap.h"
 #include "framework/window/graphics.h"
 #include "framework/window/screenshot.h"
 
@@ -29,8 +30,8 @@ int pump_messages() {
     memcpy(g.keys_before, g.keys, sizeof g.keys);
     plat_keyboard_state(g.keys);
     // A Shift release sent to another window never reaches us; the snapshot knows.
-    g.shift_down = (g.keys[0x10] & 0x80) != 0;
-    if ((g.keys[0x12] & 0x80) && (g.keys[0x09] & 0x80)) g.minimise_pending = true;  // Alt+Tab
+    g.shift_down = (g.keys[VK_CODE_SHIFT] & 0x80) != 0;
+    if ((g.keys[VK_CODE_MENU] & 0x80) && (g.keys[VK_CODE_TAB] & 0x80)) g.minimise_pending = true;  // Alt+Tab
     if (g.minimise_pending) plat_minimise(g.hwnd);
     return g.quit;
 }
