@@ -146,6 +146,8 @@ void release_graphics_context() {
     plat_make_current(g.hdc, nullptr);
     plat_delete_context(g.hglrc);
     plat_release_dc(g.hwnd, g.hdc);
+    g.hglrc = nullptr;  // WM_CLOSE may be followed by WM_DESTROY: release once
+    g.hdc = nullptr;
 }
 
 static bool is_shift(unsigned char vk) { return vk == VK_CODE_SHIFT || vk_generic(vk) == VK_CODE_SHIFT; }
@@ -211,8 +213,6 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
     case MSG_DESTROY:
         // The context goes now; the window stays until the process ends.
         release_graphics_context();
-        g.hglrc = nullptr;  // WM_CLOSE may be followed by WM_DESTROY: release once
-        g.hdc = nullptr;
         g.quit = 1;
         return 0;
     default:
@@ -220,11 +220,7 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
     }
 }
 
-void close_graphics() {
-    release_graphics_context();
-    graphics.hglrc = nullptr;
-    graphics.hdc = nullptr;
-}
+void close_graphics() { release_graphics_context(); }
 
 int next_typed_char() {
     char c = graphics.typed[0];

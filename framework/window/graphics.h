@@ -84,7 +84,8 @@ void set_perspective(float fov_degrees, float near_plane, float far_plane);
 void set_perspective_43(float fov_degrees, float near_plane, float far_plane);
 void close_graphics();
 // Display mode back (full screen only), context released and deleted, device
-// context released; shared by closing, the window's close message and fatal errors.
+// context released, and both handles emptied so that a second call releases
+// nothing; shared by closing, the window's close message and fatal errors.
 void release_graphics_context();
 int next_typed_char();
 
