@@ -75,19 +75,24 @@ GrowArray read_config(const char* name, char separator) {
     return list;
 }
 
-const char* config_get(GrowArray list, const char* query) {
-    if (!query) return nullptr;
+int config_find(GrowArray list, const char* query) {
+    if (!query) return -1;
     ConfigEntry* e = config_entries(list);
-    const char* best = nullptr;
+    int best = -1;
     long long best_length = 9999999;
     for (uint32_t i = list.count; i-- > 0;) {
         long long n = config_prefix_length(e[i].key, query);
         if (n >= 0 && n < best_length) {
             best_length = n;
-            best = e[i].value;
+            best = (int)i;
         }
     }
     return best;
+}
+
+const char* config_get(GrowArray list, const char* query) {
+    int i = config_find(list, query);
+    return i < 0 ? nullptr : config_entries(list)[i].value;
 }
 
 void config_default(GrowArray* list, const char* key, const char* value) {
