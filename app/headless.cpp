@@ -18,12 +18,11 @@
 #include "app/stability_shader.h"
 #include "app/viewer_params.h"
 #include "framework/shader/shader.h"
-#include "framework/window/caps.h"
 #include "framework/window/clock.h"
 #include "framework/window/file_write.h"
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"
-#include "framework/window/pixel_store.h"
+#include "framework/window/screenshot.h"
 
 void (*headless_after_draw)() = nullptr;
 
@@ -72,8 +71,7 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
     // The viewer would end through fatal_error and its message box; here the
     // same words go to stderr.
     if (!shaders_available()) {
-        snprintf(message, size, "OpenGL version 2.0 or higher required for shaders; you have version %g",
-                 (double)gl_version());
+        gl2_required_text(message, size);
         headless_close(h);
         return false;
     }
@@ -172,9 +170,7 @@ int run_scan(const CliOptions& o) {
         double d = cli_scan_d(o, k);
         draw_map_window(h.program, d, p.phase, p.maxit, view_full(), o.width, o.height);
         if (headless_after_draw) headless_after_draw();
-        PixelStore saved = pixel_store_pin(true);
-        glReadPixels(0, 0, o.width, o.height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-        pixel_store_restore(saved);
+        read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, rows.data());
         if (gl_failed("drawing or reading back a map", shown)) {
             headless_close(&h);
             return CLI_EXIT_FAILED;

@@ -52,14 +52,8 @@ ViewerParams peek_viewer_params() {
 // The entry a lookup of `query` reads gets `value`: the one the next start will
 // find, even when the user's own shorter key shadows the default one.
 static void replace_found(GrowArray* list, const char* query, const char* value) {
-    const char* found = config_get(*list, query);
-    const ConfigEntry* e = (const ConfigEntry*)list->data;
-    for (uint32_t i = 0; i < list->count; i++) {
-        if (e[i].value == found) {
-            config_replace(list, e[i].key, value);  // the last entry with that key: the one found
-            return;
-        }
-    }
+    int i = config_find(*list, query);
+    if (i >= 0) config_replace(list, ((const ConfigEntry*)list->data)[i].key, value);  // the last with that key: i
 }
 
 int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool cells_changed) {

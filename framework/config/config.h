@@ -15,9 +15,12 @@ GrowArray config_make();  // empty list of ConfigEntry
 // caller frees; null at the end of the stream.
 char* read_text_line(FILE* f);
 GrowArray read_config(const char* name, char separator);  // empty when unreadable
-// The value of the entry whose key has the query as a prefix (ASCII letters
+// The index of the entry whose key has the query as a prefix (ASCII letters
 // folded), the shortest such key winning, ties to the entry nearest the end;
-// null when none matches. The text belongs to the list.
+// -1 when none matches.
+int config_find(GrowArray list, const char* query);
+// The value of the entry config_find picks; null when none matches. The text
+// belongs to the list.
 const char* config_get(GrowArray list, const char* query);
 void config_default(GrowArray* list, const char* key, const char* value);
 int config_remove(GrowArray* list, const char* key);  // 1 when an entry went

@@ -75,19 +75,24 @@ GrowArray read_config(const char* name, char separator) {
     return list;
 }
 
-const char* config_get(GrowArray list, const char* query) {
-    if (!query) return nullptr;
+int config_find(GrowArray list, const char* query) {
+    if (!query) return -1;
     ConfigEntry* e = config_entries(list);
-    const char* best = nullptr;
+    int best = -1;
     long long best_length = 9999999;
     for (uint32_t i = list.count; i-- > 0;) {
         long long n = config_prefix_length(e[i].key, query);
         if (n >= 0 && n < best_length) {
             best_length = n;
-            best = e[i].value;
+            best = (int)i;
         }
     }
     return best;
+}
+
+const char* config_get(GrowArray list, const char* query) {
+    int i = config_find(list, query);
+    return i < 0 ? nullptr : config_entries(list)[i].value;
 }
 
 void config_default(GrowArray* list, const char* key, const char* value) {
@@ -171,10 +176,10 @@ int write_config(GrowArray list, const char* name, char separator) {
         if (r == FAILED) remove(side.c_str());  // ours, and incomplete
         return 0;
     }
-    if (rename(side.c_str(), target.c_str()) == 0) return 1;
-    // The Windows runtime's rename does not replace an existing file.
-    if (remove(target.c_str()) == 0 && rename(side.c_str(), target.c_str()) == 0) return 1;
-    return 0;  // the new text stays in the side file
+    // One step, so there is no moment without the file: unlike the C runtime's
+    // rename on Windows, this one replaces an existing file there too.
+    fs::rename(side, target, ec);
+    return ec ? 0 : 1;  // on failure the new text stays in the side file
 }
 
 void free_config(GrowArray list) {

@@ -2,9 +2,12 @@
 // offers, so the core never needs the window, the platform or GL.
 #include "framework/core/error.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+
+#include "framework/core/memory.h"
 
 // The window layer's default pictures "yyyy-MMM-dd" and "HH:mm:ss", from the C runtime.
 static const char* runtime_stamp() {
@@ -36,4 +39,12 @@ void fatal_error(const char* text) {
     error_hooks.show(text ? text : "", "Oh sod it");  // before the display mode changes back
     error_hooks.release();
     exit(1);  // flushes open files
+}
+
+void fatal_errorf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    char* text = heap_format_list(format, args);
+    va_end(args);
+    fatal_error(text);
 }

@@ -20,5 +20,7 @@ extern ErrorHooks error_hooks;
 // Appends the stamped line, shows the box, releases, and ends the process with
 // exit code 1 (through exit, so open files are flushed).
 [[noreturn]] void fatal_error(const char* text);
+// fatal_error with a printf-formatted text.
+[[noreturn]] void fatal_errorf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Appends the stamped line only; an unopenable log is skipped.
 void log_error(const char* text);

@@ -6,41 +6,39 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/core/error.h"
 #include "framework/core/memory.h"
 #include "framework/window/caps.h"
-#include "framework/window/error_log.h"
-
-template <typename F>
-static void fetch(F& slot, const char* name) {
-    slot = (F)plat_gl_proc_address(name);
-}
 
 void load_gl2_functions() {
     GraphicsState& g = graphics;
     if (g.gl2_loaded) return;
     if (gl_version() < 2.0f) {
         char text[128];
-        snprintf(text, sizeof text, "OpenGL version 2.0 or higher required for shaders; you have version %g",
-                 (double)gl_version());
+        gl2_required_text(text, sizeof text);
         fatal_error(text);
     }
     Gl2Functions& t = g.gl2;
-    fetch(t.glCreateShader, "glCreateShader");
-    fetch(t.glShaderSource, "glShaderSource");
-    fetch(t.glCompileShader, "glCompileShader");
-    fetch(t.glCreateProgram, "glCreateProgram");
-    fetch(t.glAttachShader, "glAttachShader");
-    fetch(t.glLinkProgram, "glLinkProgram");
-    fetch(t.glUseProgram, "glUseProgram");
-    fetch(t.glGetUniformLocation, "glGetUniformLocation");
-    fetch(t.glUniform1f, "glUniform1f");
-    fetch(t.glUniform1i, "glUniform1i");
-    fetch(t.glGetShaderiv, "glGetShaderiv");
-    fetch(t.glGetShaderInfoLog, "glGetShaderInfoLog");
-    fetch(t.glGetProgramiv, "glGetProgramiv");
-    fetch(t.glGetProgramInfoLog, "glGetProgramInfoLog");
-    fetch(t.glActiveTexture, "glActiveTexture");
+    gl_fetch(t.glCreateShader, "glCreateShader");
+    gl_fetch(t.glShaderSource, "glShaderSource");
+    gl_fetch(t.glCompileShader, "glCompileShader");
+    gl_fetch(t.glCreateProgram, "glCreateProgram");
+    gl_fetch(t.glAttachShader, "glAttachShader");
+    gl_fetch(t.glLinkProgram, "glLinkProgram");
+    gl_fetch(t.glUseProgram, "glUseProgram");
+    gl_fetch(t.glGetUniformLocation, "glGetUniformLocation");
+    gl_fetch(t.glUniform1f, "glUniform1f");
+    gl_fetch(t.glUniform1i, "glUniform1i");
+    gl_fetch(t.glGetShaderiv, "glGetShaderiv");
+    gl_fetch(t.glGetShaderInfoLog, "glGetShaderInfoLog");
+    gl_fetch(t.glGetProgramiv, "glGetProgramiv");
+    gl_fetch(t.glGetProgramInfoLog, "glGetProgramInfoLog");
+    gl_fetch(t.glActiveTexture, "glActiveTexture");
     g.gl2_loaded = true;
+}
+
+void gl2_required_text(char* out, size_t size) {
+    snprintf(out, size, "OpenGL version 2.0 or higher required for shaders; you have version %g", (double)gl_version());
 }
 
 int shaders_available() {

@@ -2,9 +2,16 @@
 // graphics.gl2, and program building that returns the driver's logs as heap
 // strings (owned by the caller, freed with free). Needs a current context.
 #pragma once
+#include <cstddef>
+
 #include "framework/window/graphics.h"
 
+// Ends the process through fatal_error with gl2_required_text's words when
+// the context has no OpenGL 2.0.
 void load_gl2_functions();
+// "OpenGL version 2.0 or higher required for shaders; you have version <v>"
+// with the current context's version, into out.
+void gl2_required_text(char* out, size_t size);
 int shaders_available();
 GLuint compile_shader(GLenum type, const char* source);
 char* info_log(GLuint object, bool is_program);

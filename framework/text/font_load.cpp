@@ -2,17 +2,16 @@
 // pixels) laid out into one RGBA atlas with a full mipmap chain, then
 // registered. Relies on the colour index table and build_mipmaps (draw).
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/core/error.h"
 #include "framework/core/memory.h"
 #include "framework/draw/palette.h"
 #include "framework/draw/texture.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
-#include "framework/window/error_log.h"
 #include "framework/window/pixel_store.h"
 
 int font_max_texture_size_override = 0;
@@ -41,14 +40,6 @@ static bool font_read_record(const unsigned char* data, uint32_t length, uint64_
     if (r->available > size) r->available = size;
     r->next = r->pixels + size;
     return true;
-}
-
-[[noreturn]] static void font_fatal(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    char* text = heap_format_list(format, args);
-    va_end(args);
-    fatal_error(text);
 }
 
 static int font_query_max_texture_size() {
@@ -146,8 +137,8 @@ void loadfont_data(const unsigned char* data, uint32_t length, const char* name,
     // Widths only pass the limit for a limit that is no power of two; such
     // an atlas could not be uploaded either.
     if ((uint32_t)f->texture_height > limit || (uint32_t)f->texture_width > limit)
-        font_fatal("Font '%s' required texture of size %dx%d but GL_MAX_TEXTURE_SIZE=%d", name, f->texture_width,
-                   f->texture_height, font_query_max_texture_size());
+        fatal_errorf("Font '%s' required texture of size %dx%d but GL_MAX_TEXTURE_SIZE=%d", name, f->texture_width,
+                     f->texture_height, font_query_max_texture_size());
 
     const int w = f->texture_width, h = f->texture_height;
     unsigned char* texels = (unsigned char*)heap_alloc_zeroed((size_t)w * h * 4, 1);
@@ -193,7 +184,7 @@ void loadfont(const char* path, const char* name) {
     }
     if (length == 0) {
         free(bytes);
-        font_fatal("loadfont: '%s' not found", path ? path : "");
+        fatal_errorf("loadfont: '%s' not found", path ? path : "");
     }
     loadfont_data(bytes, length, name, false);
     free(bytes);

@@ -9,7 +9,6 @@
 #include "framework/core/numbers.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
-#include "framework/window/error_log.h"
 #include "framework/window/pixel_store.h"
 
 const FontStyle default_style = {nullptr, 1.0f, 1.0f, 0.0f, 0.0f, 0, 0};

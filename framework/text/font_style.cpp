@@ -10,7 +10,6 @@
 #include "framework/core/memory.h"
 #include "framework/core/numbers.h"
 #include "framework/text/font.h"
-#include "framework/window/error_log.h"
 
 static uint32_t font_count() { return fonts ? font_registry.count : 0; }
 

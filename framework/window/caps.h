@@ -2,6 +2,20 @@
 // filtering and the buffer-swap interval. Answers and fetched entry points are
 // cached in GraphicsState on first use; a current context must exist.
 #pragma once
+#include <cstdio>
+
+#include "framework/platform/platform.h"
+
+// Fetches the entry point name followed by suffix ("EXT" for an extension's
+// variant) from the current context's driver into a typed slot; false, with
+// the slot null, when the driver lacks it.
+template <typename F>
+bool gl_fetch(F& slot, const char* name, const char* suffix = "") {
+    char full[64];
+    snprintf(full, sizeof full, "%s%s", name, suffix);
+    slot = (F)plat_gl_proc_address(full);
+    return slot != nullptr;
+}
 
 // 1 when GL_EXTENSIONS holds name (a plain substring search), else 0.
 int gl_has_extension(const char* name);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/platform/gl.h"
+#include "framework/platform/keymap.h"
 #include "framework/window/error_log.h"
 #include "framework/window/graphics.h"
 
@@ -79,6 +80,7 @@ int open_graphics(int width, int height, const char* title) {
 
 void init_gl_state(int width, int height) {
     glClearColor(0, 0, 0, 0);
+    graphics.clear_colour = CLEAR_COLOUR_UNSET;  // a new context's, not the one end_frame last set
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDepthFunc(GL_LEQUAL);
@@ -144,9 +146,11 @@ void release_graphics_context() {
     plat_make_current(g.hdc, nullptr);
     plat_delete_context(g.hglrc);
     plat_release_dc(g.hwnd, g.hdc);
+    g.hglrc = nullptr;  // WM_CLOSE may be followed by WM_DESTROY: release once
+    g.hdc = nullptr;
 }
 
-static bool is_shift(unsigned char vk) { return vk == 0x10 || vk == 0xA0 || vk == 0xA1; }
+static bool is_shift(unsigned char vk) { return vk == VK_CODE_SHIFT || vk_generic(vk) == VK_CODE_SHIFT; }
 
 static void record_key(bool down, unsigned char vk) {
     GraphicsState& g = graphics;
@@ -209,8 +213,6 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
     case MSG_DESTROY:
         // The context goes now; the window stays until the process ends.
         release_graphics_context();
-        g.hglrc = nullptr;  // WM_CLOSE may be followed by WM_DESTROY: release once
-        g.hdc = nullptr;
         g.quit = 1;
         return 0;
     default:
@@ -218,11 +220,7 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
     }
 }
 
-void close_graphics() {
-    release_graphics_context();
-    graphics.hglrc = nullptr;
-    graphics.hdc = nullptr;
-}
+void close_graphics() { release_graphics_context(); }
 
 int next_typed_char() {
     char c = graphics.typed[0];

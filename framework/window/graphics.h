@@ -12,6 +12,10 @@ enum : uint16_t { KEY_PRESS_SHIFT = 0x100 };
 
 double choose_timer();  // first clock reading; picks the clock (clock.h)
 
+// clear_colour when the context's clear colour is not one end_frame set (bit
+// 24 matches no 0xRRGGBB), so that the next end_frame sets its own.
+const uint32_t CLEAR_COLOUR_UNSET = 0x01000000u;
+
 struct GraphicsState {
     void* instance = nullptr;  // module handle, set by the platform entry
     void* hwnd = nullptr;
@@ -46,7 +50,7 @@ struct GraphicsState {
     int quit = 0;
     bool minimise_pending = false;
     char typed[500] = {};  // typed characters, oldest first, zero-terminated
-    uint32_t clear_colour = 0x01000000u;  // last 0xRRGGBB given to glClearColor; bit 24 matches no colour
+    uint32_t clear_colour = CLEAR_COLOUR_UNSET;  // last 0xRRGGBB given to glClearColor
 
     // Clock.
     double (*timer)() = choose_timer;  // replaced by the chosen clock on first call
@@ -80,7 +84,8 @@ void set_perspective(float fov_degrees, float near_plane, float far_plane);
 void set_perspective_43(float fov_degrees, float near_plane, float far_plane);
 void close_graphics();
 // Display mode back (full screen only), context released and deleted, device
-// context released; shared by closing, the window's close message and fatal errors.
+// context released, and both handles emptied so that a second call releases
+// nothing; shared by closing, the window's close message and fatal errors.
 void release_graphics_context();
 int next_typed_char();
 

@@ -28,29 +28,21 @@ struct FramebufferFunctions {
 
 FramebufferFunctions fb;
 
-template <typename F>
-bool fetch(F& slot, const char* name, const char* suffix) {
-    char full[64];
-    snprintf(full, sizeof full, "%s%s", name, suffix);
-    slot = (F)plat_gl_proc_address(full);
-    return slot != nullptr;
-}
-
 // Fetched again for every target: a new context may come from another driver.
 bool load_framebuffer_functions() {
     const char* suffix;
     if (gl_version() >= 3.0f || gl_has_extension("GL_ARB_framebuffer_object")) suffix = "";
     else if (gl_has_extension("GL_EXT_framebuffer_object")) suffix = "EXT";
     else return false;
-    bool ok = fetch(fb.gen_framebuffers, "glGenFramebuffers", suffix);
-    ok = fetch(fb.bind_framebuffer, "glBindFramebuffer", suffix) && ok;
-    ok = fetch(fb.framebuffer_renderbuffer, "glFramebufferRenderbuffer", suffix) && ok;
-    ok = fetch(fb.check_framebuffer_status, "glCheckFramebufferStatus", suffix) && ok;
-    ok = fetch(fb.delete_framebuffers, "glDeleteFramebuffers", suffix) && ok;
-    ok = fetch(fb.gen_renderbuffers, "glGenRenderbuffers", suffix) && ok;
-    ok = fetch(fb.bind_renderbuffer, "glBindRenderbuffer", suffix) && ok;
-    ok = fetch(fb.renderbuffer_storage, "glRenderbufferStorage", suffix) && ok;
-    ok = fetch(fb.delete_renderbuffers, "glDeleteRenderbuffers", suffix) && ok;
+    bool ok = gl_fetch(fb.gen_framebuffers, "glGenFramebuffers", suffix);
+    ok = gl_fetch(fb.bind_framebuffer, "glBindFramebuffer", suffix) && ok;
+    ok = gl_fetch(fb.framebuffer_renderbuffer, "glFramebufferRenderbuffer", suffix) && ok;
+    ok = gl_fetch(fb.check_framebuffer_status, "glCheckFramebufferStatus", suffix) && ok;
+    ok = gl_fetch(fb.delete_framebuffers, "glDeleteFramebuffers", suffix) && ok;
+    ok = gl_fetch(fb.gen_renderbuffers, "glGenRenderbuffers", suffix) && ok;
+    ok = gl_fetch(fb.bind_renderbuffer, "glBindRenderbuffer", suffix) && ok;
+    ok = gl_fetch(fb.renderbuffer_storage, "glRenderbufferStorage", suffix) && ok;
+    ok = gl_fetch(fb.delete_renderbuffers, "glDeleteRenderbuffers", suffix) && ok;
     return ok;
 }
 
@@ -109,7 +101,6 @@ bool offscreen_open(OffscreenTarget* t, int w, int h, char* message, size_t size
     t->width = w;
     t->height = h;
     init_gl_state(w, h);
-    graphics.clear_colour = 0x01000000u;  // this context's clear colour is not the one end_frame last set
     return true;
 }
 

@@ -39,14 +39,19 @@ void put_u32_be(unsigned char* p, uint32_t v) {
     p[3] = (unsigned char)v;
 }
 
+// A w x h picture whose rows lie stride bytes apart that stb can encode: stb
+// sizes its buffers with int products, so (3 w + 1) h and the stride times h
+// must stay inside an int.
+bool png_size_fits(int w, int h, long long stride) {
+    if (w < 1 || h < 1 || stride < 3LL * w) return false;
+    return (3LL * w + 1) <= INT_MAX / h && stride <= INT_MAX / h;
+}
+
 }  // namespace
 
 unsigned char* png_encode(const unsigned char* pixels, int w, int h, long long stride, bool bottom_up,
                           const PngText* texts, int count, size_t* size) {
-    if (!pixels || w < 1 || h < 1 || stride < 3LL * w || count < 0 || (count > 0 && !texts)) return nullptr;
-    // stb sizes its buffers with int products: keep (3 w + 1) h and the stride
-    // times h inside an int.
-    if ((3LL * w + 1) > INT_MAX / h || stride > INT_MAX / h) return nullptr;
+    if (!pixels || !png_size_fits(w, h, stride) || count < 0 || (count > 0 && !texts)) return nullptr;
     size_t extra = 0;
     for (int i = 0; i < count; i++) {
         if (!valid_keyword(texts[i].keyword) || !texts[i].text) return nullptr;
@@ -91,9 +96,8 @@ unsigned char* png_encode(const unsigned char* pixels, int w, int h, long long s
 }
 
 bool save_png(int x, int y, int w, int h, const char* filename, const PngText* texts, int count) {
-    if (w < 1 || h < 1) return false;
     long long stride = bmp_stride(w);  // the rows as read_pixel_rows lays them out
-    if (stride > INT_MAX / h) return false;
+    if (!png_size_fits(w, h, stride)) return false;
     unsigned char* pixels = (unsigned char*)calloc((size_t)(stride * h), 1);
     if (!pixels) return false;
     read_pixel_rows(x, y, w, h, GL_RGB, pixels);

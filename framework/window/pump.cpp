@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "framework/platform/gl.h"
+#include "framework/platform/keymap.h"
 #include "framework/window/graphics.h"
-#include "framework/window/pixel_store.h"
+#include "framework/window/screenshot.h"
 
 int pump_messages() {
     GraphicsState& g = graphics;
@@ -29,8 +30,8 @@ int pump_messages() {
     memcpy(g.keys_before, g.keys, sizeof g.keys);
     plat_keyboard_state(g.keys);
     // A Shift release sent to another window never reaches us; the snapshot knows.
-    g.shift_down = (g.keys[0x10] & 0x80) != 0;
-    if ((g.keys[0x12] & 0x80) && (g.keys[0x09] & 0x80)) g.minimise_pending = true;  // Alt+Tab
+    g.shift_down = (g.keys[VK_CODE_SHIFT] & 0x80) != 0;
+    if ((g.keys[VK_CODE_MENU] & 0x80) && (g.keys[VK_CODE_TAB] & 0x80)) g.minimise_pending = true;  // Alt+Tab
     if (g.minimise_pending) plat_minimise(g.hwnd);
     return g.quit;
 }
@@ -95,9 +96,7 @@ void draw_contrast_cursor() {
     int sx = std::min(g.width - 1, g.mouse_x + g.width / 200);
     int sy = std::min(g.height - 1, g.mouse_y + g.height / 200);
     uint32_t word = 0;  // red in the lowest byte
-    PixelStore saved = pixel_store_pin(true);  // a caller's row length or skips would write past the word
-    glReadPixels(sx, g.height - 1 - sy, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, &word);
-    pixel_store_restore(saved);
+    read_pixel_rows(sx, sy, 1, 1, GL_RGB, (unsigned char*)&word);
     int red = word & 0xFF, green = (word >> 8) & 0xFF, blue = (word >> 16) & 0xFF;
     int s = red * 3 + green * 6 + blue * 2;
     draw_cursor(s < 1402.5 ? 1.0f : 0.0f);

@@ -28,8 +28,9 @@ bool bmp_header(int w, int h, unsigned char out[BMP_HEADER_SIZE]);
 bool bmp_convert_command(const char* filename, int shell, char* out, size_t size);
 
 // Reads the w x h rectangle with top-left (x, y), y downwards, of the current
-// read buffer as bottom-up rows of bmp_stride(w) bytes, 3 bytes a pixel in
-// format (GL_BGR_EXT or GL_RGB). Rows far outside the buffer stay as they were.
+// read buffer as bottom-up rows padded to 4 bytes, in format: 3 bytes a pixel
+// (GL_BGR_EXT or GL_RGB), rows of bmp_stride(w) bytes, or 4 (GL_RGBA), rows of
+// 4 w bytes. Rows far outside the buffer stay as they were.
 void read_pixel_rows(int x, int y, int w, int h, unsigned format, unsigned char* pixels);
 
 // Saves the rectangle with top-left (x, y), y downwards, of the current read
