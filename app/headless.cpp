@@ -35,7 +35,7 @@ HeadlessParams headless_params(const CliOptions& o) {
     r.cells = p.cells;
     if (o.has_phase) {
         r.phase_degrees = o.phase_degrees;
-        r.phase = (float)(o.phase_degrees * map_degrees_to_radians);
+        r.phase = map_phase_radians(o.phase_degrees);
     }
     if (o.has_cells) r.cells = o.cells;
     r.maxit = map_maxit(r.cells);

@@ -75,7 +75,7 @@ int app_main(const char*) {
     overlay_start(&overlay);
     if (g.width == 0) fatal_error("GRAPHICS() macro not called at LOOP start, or no resolution specified");
     pump_messages();
-    ViewerState state = viewer_state_make(params.phase_degrees, params.phase, params.cells);
+    ViewerState state = viewer_state_make(params.phase_degrees, params.cells);
     MapView map = map_view_make();
     BucketStatus bucket = bucket_status_make();
     Orbits orbits = {};

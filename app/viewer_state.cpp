@@ -16,10 +16,10 @@ enum : int {
 };
 const uint16_t PRESS_SHIFT = 0x100;
 
-ViewerState viewer_state_make(double phase_degrees, float phase, int cells) {
+ViewerState viewer_state_make(double phase_degrees, int cells) {
     ViewerState s = {};
     s.phase_degrees = phase_degrees;
-    s.phase = phase;
+    s.phase = map_phase_radians(phase_degrees);
     s.cells = cells;
     s.view = view_full();
     s.status_shown = cells > viewer_cells_cap;
@@ -49,7 +49,7 @@ static void restart_drag(ViewerState* s) {
 void state_turn_phase(ViewerState* s, double degrees) {
     mark_used(s);
     s->phase_degrees += degrees;
-    s->phase = (float)(s->phase_degrees * map_degrees_to_radians);  // as read at start-up
+    s->phase = map_phase_radians(s->phase_degrees);  // as read at start-up
     s->phase_changed = true;
 }
 

@@ -61,10 +61,10 @@ struct ViewerState {
     double notice_until;
 };
 
-// The state at start-up: the parameters read from "config.txt" (phase in both
-// units, as read), the full view, nothing used. A cell count beyond the cap
+// The state at start-up: the parameters read from "config.txt" (the phase
+// converted as at start-up), the full view, nothing used. A cell count beyond the cap
 // brings the status line up at once, to warn that frames will be slow.
-ViewerState viewer_state_make(double phase_degrees, float phase, int cells);
+ViewerState viewer_state_make(double phase_degrees, int cells);
 
 // The frame's input applied: the drag first (it began where the last frame saw
 // the pointer), then key presses in order, a left click, the wheel and the

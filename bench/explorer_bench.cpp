@@ -13,6 +13,7 @@
 
 #include "app/area_plot.h"
 #include "app/bucket_status.h"
+#include "app/map_space.h"
 #include "app/map_view.h"
 #include "app/orbits.h"
 #include "app/overlay.h"
@@ -34,9 +35,9 @@ struct Bench {
     char *fragment_log, *link_log;
     Overlay overlay;
     MapView map;
-    const float phase = (float)(-30 * 0.017453292519943295);
+    const float phase = map_phase_radians(-30);
 
-    ViewerState state = viewer_state_make(-30, phase, 100);
+    ViewerState state = viewer_state_make(-30, 100);
     BucketStatus bucket = bucket_status_make();
     Orbits orbits = {};
     AreaPlot plot = {};

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "app/map_space.h"
 #include "app/overlay.h"
 #include "app/stability_shader.h"
 #include "app/viewer.h"
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
     load_gl2_functions();
     char *fragment_log = nullptr, *link_log = nullptr;
     GLuint program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
-    const float phase = (float)(-30 * 0.017453292519943295), maxit = 100;
+    const float phase = map_phase_radians(-30), maxit = 100;
     Overlay overlay;
     overlay_start(&overlay);
     printf("%-6s %14s %14s %10s\n", "d", "viewer ms", "bare ms", "ratio");

@@ -13,6 +13,7 @@
 #include "app/area_plot.h"
 #include "app/bucket_status.h"
 #include "app/map_png.h"
+#include "app/map_space.h"
 #include "app/orbits.h"
 #include "app/physics.h"
 #include "app/physics_overlay.h"
@@ -28,7 +29,7 @@ namespace {
 
 const int W = 640, H = 480;
 const uint32_t CLEARED = 0x123456;  // no overlay draws it
-const double PHASE = -60 * 0.017453292519943295;
+const double PHASE = map_radians(-60);
 
 std::vector<uint32_t> drawn(void (*draw)()) {
     test_window_open(W, H);
@@ -41,7 +42,7 @@ std::vector<uint32_t> drawn(void (*draw)()) {
 
 TEST(Overlays, OrbitsLandOnTheirPointsInAZoomedView) {
     static ViewerState s;
-    s = viewer_state_make(-30, (float)(-30 * 0.017453292519943295), 100);
+    s = viewer_state_make(-30, 100);
     s.d = 0.6;
     state_toggle_lock(&s);
     state_click(&s, 200, 250, W, H, 0);  // inside the bucket
