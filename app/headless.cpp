@@ -136,7 +136,10 @@ int run_render(const CliOptions& o) {
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
     draw_map_window(h.program, o.d, p.phase, p.maxit, view_of(o), o.width, o.height);
-    if (o.separatrix) draw_separatrix(p.phase, view_of(o), o.width, o.height);
+    if (o.separatrix) {
+        Separatrix separatrix = {};
+        draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height);
+    }
     if (headless_after_draw) headless_after_draw();
     if (gl_failed("drawing the map")) {
         headless_close(&h);

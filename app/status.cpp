@@ -71,7 +71,7 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
             snprintf(pending, sizeof pending, "not measured above %.0f cells", (double)bucket.max_cells);
         else
             snprintf(pending, sizeof pending, "measuring %d%%", (int)(bucket_status_progress(bucket) * 100));
-        status_bucket_text(bucket_status_figures(bucket), bucket.have ? nullptr : pending, text + n + 3,
+        status_bucket_text(bucket.figures, bucket.have ? nullptr : pending, text + n + 3,
                            sizeof text - n - 3);
     }
     n = strlen(text);

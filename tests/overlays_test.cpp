@@ -113,7 +113,7 @@ TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {
     EXPECT_FALSE(bucket_status_frame(&b, 0.5f, phase, 1000, 0.4));
     EXPECT_FALSE(b.counting);
     char text[256];
-    status_bucket_text(bucket_status_figures(b), "measuring 0%", text, sizeof text);
+    status_bucket_text(b.figures, "measuring 0%", text, sizeof text);
     EXPECT_NE(std::string(text).find("area ... / 5.334 (...)"), std::string::npos) << text;
     int frames = 1;
     while (!bucket_status_frame(&b, 0.5f, phase, 1000, 0.5)) frames++;
