@@ -86,8 +86,8 @@ void state_follow_pointer(ViewerState* s, int mouse_x, int w);  // d from the po
 void state_toggle_separatrix(ViewerState* s);
 void state_toggle_plot(ViewerState* s);
 // An orbit from the pixel at (px, py) of a w x h window while d is locked;
-// otherwise nothing at all. (now, the click's clock reading, is not needed.)
-void state_click(ViewerState* s, int px, int py, int w, int h, double now);
+// otherwise nothing at all.
+void state_click(ViewerState* s, int px, int py, int w, int h);
 void state_clear_orbits(ViewerState* s);
 void state_request_save(ViewerState* s);
 // A text for the status line, shown for viewer_notice_seconds from now.

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     state_toggle_separatrix(&s);
     state_toggle_plot(&s);
     s.cells = 1000;
-    for (int k = 0; k < viewer_max_orbits; k++) state_click(&s, 600 + 20 * k, 540, graphics.width, graphics.height, 0);
+    for (int k = 0; k < viewer_max_orbits; k++) state_click(&s, 600 + 20 * k, 540, graphics.width, graphics.height);
     s.cells = 100;
     for (int i = 0; i < 400 && !b.f.bucket.have; i++) b.frame(d, false);
     double reused_on = b.seconds_per_frame(frames * 5, false, [&](int) { return d; });

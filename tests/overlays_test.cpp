@@ -45,8 +45,8 @@ TEST(Overlays, OrbitsLandOnTheirPointsInAZoomedView) {
     s = viewer_state_make(-30, 100);
     s.d = 0.6;
     state_toggle_lock(&s);
-    state_click(&s, 200, 250, W, H, 0);  // inside the bucket
-    state_click(&s, 330, 120, W, H, 0);  // leaves it
+    state_click(&s, 200, 250, W, H);  // inside the bucket
+    state_click(&s, 330, 120, W, H);  // leaves it
     state_zoom(&s, 3, 320, 240, W, H);
     static Orbits orbits = {};
     std::vector<uint32_t> picture = drawn([] { orbits_draw(&orbits, s, W, H); });
