@@ -212,7 +212,7 @@ int command_line_main(int argc, const char* const* argv) {
         return CLI_EXIT_USAGE;
     }
     if (o.mode == CLI_HELP || o.mode == CLI_VERSION) {
-        std::string text = o.mode == CLI_HELP ? cli_help_text() : cli_version_text();
+        std::string text = o.mode == CLI_HELP ? cli_help_text() : cli_version_text() + "\n";
         fputs(text.c_str(), stdout);
         fflush(stdout);
         return CLI_EXIT_OK;
