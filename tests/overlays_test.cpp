@@ -166,6 +166,55 @@ TEST(Overlays, SeparatrixBesideANarrowView) {
     EXPECT_EQ(*std::min_element(per_column.begin(), per_column.end()), 2);
 }
 
+// The figures shown follow a phase change at once, with nothing measured
+// until the new count is done.
+TEST(Overlays, BucketFiguresFollowThePhaseAtOnce) {
+    BucketStatus b = bucket_status_make();
+    b.side = 64;
+    EXPECT_FALSE(b.figures.exists);  // before any frame
+    for (double degrees : {-60.0, -30.0}) {
+        float phase = map_phase_radians(degrees);
+        EXPECT_FALSE(bucket_status_frame(&b, 0.5f, phase, 100, 0.0));
+        EXPECT_EQ(b.figures.continuum_area, continuum_bucket_area(phase)) << degrees;
+        EXPECT_TRUE(std::isnan(b.figures.measured_area)) << degrees;
+        int frames = 0;
+        while (!bucket_status_frame(&b, 0.5f, phase, 100, 1.0) && frames < 1000) frames++;
+        EXPECT_EQ(b.figures.continuum_area, continuum_bucket_area(phase)) << degrees;
+        EXPECT_GT(b.figures.measured_area, 0) << degrees;  // a number, not the NaN of the wait
+    }
+}
+
+// A kept separatrix follows every change of phase, view and size: each
+// picture differs from the one before and equals one drawn from nothing.
+TEST(Overlays, KeptSeparatrixFollowsItsInputs) {
+    static Separatrix kept = {};
+    static double phase;
+    static ViewWindow view;
+    static int w;
+    struct Inputs {
+        double phase;
+        ViewWindow view;
+        int w;
+    };
+    const ViewWindow zoomed = {1, 4, -2, 2};
+    std::vector<uint32_t> before;
+    for (Inputs c : {Inputs{PHASE, view_full(), W}, Inputs{map_radians(-30), view_full(), W},
+                     Inputs{map_radians(-30), zoomed, W}, Inputs{map_radians(-30), zoomed, W / 2}}) {
+        phase = c.phase;
+        view = c.view;
+        w = c.w;
+        std::vector<uint32_t> got = drawn([] { draw_separatrix(&kept, phase, view, w, H); });
+        std::vector<uint32_t> fresh = drawn([] {
+            Separatrix s = {};
+            draw_separatrix(&s, phase, view, w, H);
+        });
+        EXPECT_GT(std::count(got.begin(), got.end(), (uint32_t)separatrix_colour), 0) << c.phase << " " << c.w;
+        EXPECT_TRUE(got == fresh) << c.phase << " " << c.view.x0 << " " << c.w;
+        EXPECT_FALSE(got == before) << c.phase << " " << c.view.x0 << " " << c.w;
+        before = got;
+    }
+}
+
 TEST(Overlays, PicturesTakeTheNextFreeName) {
     ScratchFolder folder(true);
     write_file("tessaline-0001.png", std::string("taken"));
