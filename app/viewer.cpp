@@ -49,7 +49,7 @@ int app_main(const char*) {
     char* fragment_log = nullptr;
     char* link_log = nullptr;
     GLuint program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
-    ViewerFrame frame;
+    static ViewerFrame frame;  // the logs it holds are never released: they live as long as the process
     viewer_frame_start(&frame, program, fragment_log, link_log);
     if (g.width == 0) fatal_error("GRAPHICS() macro not called at LOOP start, or no resolution specified");
     pump_messages();
