@@ -47,11 +47,7 @@ PlotAxis plot_axis(double most) {
     return {std::ceil(most / step - 1e-9) * step, step};
 }
 
-static void text_at(double x, double y, const char* text, int colour) {
-    begin_text();
-    draw_text((float)x, (float)y, 0, 0, text, colour);
-    end_text();
-}
+static void text_at(double x, double y, const char* text, int colour) { draw_text((float)x, (float)y, 0, 0, text, colour); }
 
 void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w, int h) {
     const double line = font_line_height;
@@ -65,11 +61,6 @@ void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w
     auto py = [&](double a) { return bottom - (bottom - top) * a / y_axis.top; };
 
     draw_dark_band((float)bx, (float)by, (float)area_plot_w, (float)area_plot_h);
-    char label[32];
-    text_at(bx + 8, by + 6, "bucket area against d", AXIS_COLOUR);
-    text_at(right - text_width("measured  continuum"), by + 6, "measured", MEASURED_COLOUR);
-    text_at(right - text_width("continuum"), by + 6, "continuum", separatrix_colour);
-
     begin_overlay_pixels();
     glBegin(GL_LINES);
     line_vertices(left, top, left, bottom, AXIS_COLOUR);
@@ -90,6 +81,12 @@ void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w
     glEnd();
     end_overlay_pixels();
 
+    // All texts in one bracket: the title row lies above every line drawn.
+    begin_text();
+    text_at(bx + 8, by + 6, "bucket area against d", AXIS_COLOUR);
+    text_at(right - text_width("measured  continuum"), by + 6, "measured", MEASURED_COLOUR);
+    text_at(right - text_width("continuum"), by + 6, "continuum", separatrix_colour);
+    char label[32];
     for (int k = 0; k <= (int)map_d_across; k++) {
         snprintf(label, sizeof label, "%d", k);
         text_at(px(k) - text_width(label) / 2.0, bottom + 5, label, AXIS_COLOUR);
@@ -99,4 +96,5 @@ void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w
         snprintf(label, sizeof label, "%g", std::fabs(a) < y_axis.step / 2 ? 0.0 : a);
         text_at(left - 8 - text_width(label), py(a) - line / 2, label, AXIS_COLOUR);
     }
+    end_text();
 }

@@ -11,6 +11,7 @@ BucketStatus bucket_status_make() {
     b.budget = 0.03;
     b.side = 1024;
     b.max_cells = 100000;
+    b.figures = bucket_figures(0, 0, NAN, NAN);
     return b;
 }
 
@@ -23,9 +24,10 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
         b->changed_at = now;
         b->counting = false;
         b->have = false;
+        b->figures = bucket_figures(d, phase, NAN, NAN);  // the continuum's, once per change
     }
     // Where the map has no bucket the status line says so: nothing to count.
-    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || !bucket_exists(d, phase)) return false;
+    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || !b->figures.exists) return false;
     if (!b->counting) {
         bucket_count_start(&b->count, d, phase, maxit, b->side, b->side);
         b->counting = true;
@@ -49,10 +51,6 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
     b->figures = bucket_figures(d, phase, bucket_count_area(b->count), bucket_count_half_height(b->count));
     b->have = true;
     return true;
-}
-
-BucketFigures bucket_status_figures(const BucketStatus& b) {
-    return b.have ? b.figures : bucket_figures(b.d, b.phase, NAN, NAN);
 }
 
 float bucket_status_progress(const BucketStatus& b) {

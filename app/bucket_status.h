@@ -12,8 +12,8 @@ struct BucketStatus {
     float d, phase, maxit;  // the inputs last seen
     bool seen;
     double changed_at;      // clock seconds when they last changed
-    bool have;              // figures is the finished count of the current inputs
-    BucketFigures figures;
+    bool have;              // figures holds the finished count of the current inputs
+    BucketFigures figures;  // to show: the finished count's, or meanwhile the continuum's with the measured ones not a number
     double passes_per_second;  // the count's pace on this machine; 0 until a slice was timed
     double rest;            // seconds the inputs rest before a count begins (0.25)
     double budget;          // seconds of counting per frame (0.03)
@@ -26,8 +26,5 @@ BucketStatus bucket_status_make();
 // clock reading; true when the count finished in it. Nothing above max_cells
 // or where there is no bucket.
 bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now);
-// The figures to show: the finished count's, or meanwhile the continuum's
-// with the measured ones not a number.
-BucketFigures bucket_status_figures(const BucketStatus& b);
 // Share of the count done, 0 .. 1 (0 while the inputs rest).
 float bucket_status_progress(const BucketStatus& b);

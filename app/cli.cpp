@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "app/view_window.h"
 
@@ -167,11 +166,10 @@ const struct {
     {"--csv", &RawOptions::has_csv},
 };
 
-// The first of the named options that was given, or null.
-const char* first_given(const RawOptions& r, std::initializer_list<const char*> names) {
-    for (const char* name : names)
-        for (const auto& o : OPTIONAL_OPTIONS)
-            if (strcmp(o.name, name) == 0 && r.*o.given) return name;
+// The first option of the table that was given, or null.
+const char* first_optional_given(const RawOptions& r) {
+    for (const auto& o : OPTIONAL_OPTIONS)
+        if (r.*o.given) return o.name;
     return nullptr;
 }
 
@@ -235,7 +233,8 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
         out->output = raw.render;
     } else if (raw.has_scan) {
         if (!parse_scan(raw.scan, out, message, size)) return false;
-        if (const char* name = first_given(raw, {"--d", "--view", "--separatrix"})) {
+        const char* name = raw.has_d ? "--d" : raw.has_view ? "--view" : raw.separatrix ? "--separatrix" : nullptr;
+        if (name) {
             snprintf(message, size, "%s does not apply to --scan, which draws the full map", name);
             return false;
         }
@@ -246,7 +245,7 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
         out->mode = CLI_SCAN;
         out->output = raw.csv;
     } else {
-        const char* name = first_given(raw, {"--phase", "--d", "--cells", "--size", "--view", "--separatrix", "--csv"});
+        const char* name = first_optional_given(raw);
         snprintf(message, size, "%s needs --render or --scan", name ? name : "an option");
         return false;
     }
@@ -295,4 +294,4 @@ std::string cli_help_text() {
     return s;
 }
 
-std::string cli_version_text() { return std::string("tessaline ") + TESS_VERSION + "\n"; }
+std::string cli_version_text() { return std::string("tessaline ") + TESS_VERSION; }

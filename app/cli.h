@@ -44,7 +44,8 @@ bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message
 // d of map k of a scan (0 .. scan_count-1): evenly spaced, ends exact.
 double cli_scan_d(const CliOptions& o, int k);
 
-// The --help text (usage, the viewer's keys, exit codes) and the --version line.
+// The --help text (usage, the viewer's keys, exit codes) and the --version
+// line without its newline (the pictures' "Software" chunk holds it too).
 std::string cli_help_text();
 std::string cli_version_text();
 

@@ -34,7 +34,7 @@ HeadlessParams headless_params(const CliOptions& o) {
     r.cells = p.cells;
     if (o.has_phase) {
         r.phase_degrees = o.phase_degrees;
-        r.phase = (float)(o.phase_degrees * map_degrees_to_radians);
+        r.phase = map_phase_radians(o.phase_degrees);
     }
     if (o.has_cells) r.cells = o.cells;
     r.maxit = map_maxit(r.cells);
@@ -134,7 +134,10 @@ int run_render(const CliOptions& o) {
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
     draw_map_window(h.program, o.d, p.phase, p.maxit, view_of(o), o.width, o.height);
-    if (o.separatrix) draw_separatrix(p.phase, view_of(o), o.width, o.height);
+    if (o.separatrix) {
+        Separatrix separatrix = {};
+        draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height);
+    }
     if (headless_after_draw) headless_after_draw();
     if (gl_failed("drawing the map")) {
         headless_close(&h);
@@ -205,7 +208,7 @@ int command_line_main(int argc, const char* const* argv) {
         return CLI_EXIT_USAGE;
     }
     if (o.mode == CLI_HELP || o.mode == CLI_VERSION) {
-        std::string text = o.mode == CLI_HELP ? cli_help_text() : cli_version_text();
+        std::string text = o.mode == CLI_HELP ? cli_help_text() : cli_version_text() + "\n";
         fputs(text.c_str(), stdout);
         fflush(stdout);
         return CLI_EXIT_OK;

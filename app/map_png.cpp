@@ -22,7 +22,6 @@ bool save_map_png(const char* filename, int w, int h, double phase_degrees, doub
     std::string window = real_text(view.x0) + "," + real_text(view.x1) + "," + real_text(view.xp0) + "," +
                          real_text(view.xp1);
     std::string software = cli_version_text();
-    software.pop_back();  // the line's newline
     const PngText texts[] = {{"phase", phase.c_str()},
                              {"d", step.c_str()},
                              {"cells", count.c_str()},

@@ -13,6 +13,10 @@ const double map_d_across = 5;           // the window's full width in steps d
 
 const double map_degrees_to_radians = 0.017453292519943295;  // pi / 180, as "config.txt"'s phase is read
 
+inline double map_radians(double degrees) { return degrees * map_degrees_to_radians; }
+// The program's phase uniform for a phase in degrees: converted in double, then rounded once.
+inline float map_phase_radians(double degrees) { return (float)map_radians(degrees); }
+
 // The program counts cells in a float: past 2^24 adding one no longer changes
 // the count, so a larger limit would keep a surviving point looping forever.
 const int map_max_cells = 16777215;

@@ -56,5 +56,6 @@ void draw_map_quad(GLuint program, float d, float phase, float maxit, const View
 // The map of `in` drawn over target_w x target_h pixels at the bottom-left of
 // the current draw buffer (the window, or an offscreen target).
 void draw_map_target(GLuint program, const MapInputs& in, int target_w, int target_h);
-// The default frame's map: the full view over the whole window.
+// The full view over the whole window, drawn afresh: the baseline that tests
+// and benches compare with (the viewer's frames go through map_view_frame).
 void draw_stability_map(GLuint program, double d, float phase, float maxit);

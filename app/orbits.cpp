@@ -70,8 +70,7 @@ void orbits_draw(Orbits* o, const ViewerState& s, int w, int h) {
     if (s.orbit_count == 0 && o->count == 0) return;
     orbits_sync(o, s);
     const ViewWindow& v = s.view;
-    if (!o->pixels_valid || o->pixels_w != w || o->pixels_h != h || o->pixels_view.x0 != v.x0 ||
-        o->pixels_view.x1 != v.x1 || o->pixels_view.xp0 != v.xp0 || o->pixels_view.xp1 != v.xp1)
+    if (!o->pixels_valid || o->pixels_w != w || o->pixels_h != h || !view_equal(o->pixels_view, v))
         orbits_to_pixels(o, v, w, h);
     if (o->pixels.empty()) return;
     begin_overlay_pixels();

@@ -13,7 +13,3 @@ void overlay_load_font();
 void overlay_start(Overlay* o);
 // Frame rate, both logs and the tune line for step d and accelerating phase (radians).
 void overlay_draw(Overlay* o, double d, float phase, const char* fragment_log, const char* link_log);
-
-// Small-amplitude phase advance per cell, degrees, of the map linearised about
-// its stable fixed point; not a number where that point is unstable.
-double synchrotron_tune_degrees(double d, double phase);

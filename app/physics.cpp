@@ -1,6 +1,6 @@
 // The stability map's physics (see physics.h): closed forms and numerics in
 // double for the continuum bucket, float tracking for what the program draws.
-// Relies on <cmath> and the map window of app/map_space.h only.
+// Relies on <cmath>, the map window of app/map_space.h and view_window's arithmetic only.
 #include "app/physics.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/map_space.h"
+#include "app/view_window.h"
 
 namespace {
 
@@ -206,7 +207,7 @@ void bucket_count_start(BucketCount* c, float d, float phase, float maxit, int w
     c->next = 0;
     c->survivors = 0;
     double x_s = fixed_points(phase, d).x_stable;
-    double col = floor((x_s - map_x_min) / (map_x_max - map_x_min) * c->w);
+    double col = floor(view_px(view_full(), x_s, c->w));
     c->centre_col = col >= 0 && col < c->w ? (int)col : -1;  // false for a NaN as well
     c->centre.assign(c->centre_col >= 0 ? c->h : 0, 0);
 }

@@ -34,10 +34,8 @@ void separatrix_runs(double phase, const ViewWindow& v, int w, int h, std::vecto
     double left, right;
     if (w <= 0 || h <= 0 || !separatrix_span(phase, &left, &right)) return;
     const double x_s = fixed_points(phase, 0).x_stable, top = continuum_half_height(phase);
-    const double across = v.x1 - v.x0, down = v.xp1 - v.xp0;
-    auto row_of = [&](double xp) { return (xp - v.xp0) / down * h; };
     // Columns in double first: beside a narrow view they lie far outside int's range.
-    double first = std::floor((left - v.x0) / across * w), last = std::floor((right - v.x0) / across * w);
+    double first = std::floor(view_px(v, left, w)), last = std::floor(view_px(v, right, w));
     if (!(first <= w - 1.0 && last >= 0)) return;  // the curve lies beside the view
     int c0 = (int)std::max(0.0, first), c1 = (int)std::min(w - 1.0, last);
     for (int col = c0; col <= c1; col++) {
@@ -49,32 +47,35 @@ void separatrix_runs(double phase, const ViewWindow& v, int w, int h, std::vecto
         if (xa == left || xb == right) lo = 0;      // a turning point: the branches meet at xp = 0
         int r0, r1;
         if (lo == 0) {
-            if (row_span(row_of(-hi), row_of(hi), h, &r0, &r1)) out->push_back({col, r0, r1});
+            if (row_span(view_py(v, -hi, h), view_py(v, hi, h), h, &r0, &r1)) out->push_back({col, r0, r1});
             continue;
         }
-        if (row_span(row_of(-hi), row_of(-lo), h, &r0, &r1)) out->push_back({col, r0, r1});
-        if (row_span(row_of(lo), row_of(hi), h, &r0, &r1)) out->push_back({col, r0, r1});
+        if (row_span(view_py(v, -hi, h), view_py(v, -lo, h), h, &r0, &r1)) out->push_back({col, r0, r1});
+        if (row_span(view_py(v, lo, h), view_py(v, hi, h), h, &r0, &r1)) out->push_back({col, r0, r1});
     }
 }
 
-void draw_separatrix(double phase, const ViewWindow& v, int w, int h) {
-    std::vector<PixelRun> runs;
-    separatrix_runs(phase, v, w, h, &runs);
-    if (runs.empty()) return;
+void draw_separatrix(Separatrix* s, double phase, const ViewWindow& v, int w, int h) {
+    if (!s->valid || phase != s->phase || w != s->w || h != s->h || !view_equal(v, s->view)) {
+        separatrix_runs(phase, v, w, h, &s->runs);
+        FixedPoints f = fixed_points(phase, 0);
+        s->stable_px = std::floor(view_px(v, f.x_stable, w)) + 0.5;
+        s->unstable_px = std::floor(view_px(v, f.x_unstable, w)) + 0.5;
+        s->marks_py = std::floor(view_py(v, 0, h)) + 0.5;
+        s->phase = phase;
+        s->view = v;
+        s->w = w;
+        s->h = h;
+        s->valid = true;
+    }
+    if (s->runs.empty()) return;
     begin_overlay_pixels();
     glBegin(GL_QUADS);  // whole pixels: each run's quad covers exactly its pixels' centres
-    for (const PixelRun& r : runs) box_vertices(r.col, r.row0, 1, r.row1 - r.row0 + 1, separatrix_colour);
+    for (const PixelRun& r : s->runs) box_vertices(r.col, r.row0, 1, r.row1 - r.row0 + 1, separatrix_colour);
     glEnd();
-    FixedPoints f = fixed_points(phase, 0);
-    auto pixel_centre = [&](double x, double* px, double* py) {
-        *px = std::floor((x - v.x0) / (v.x1 - v.x0) * w) + 0.5;
-        *py = std::floor((0 - v.xp0) / (v.xp1 - v.xp0) * h) + 0.5;
-    };
-    double px, py;
-    const double m = fixed_point_mark;
-    pixel_centre(f.x_stable, &px, &py);
-    draw_circle(px, py, m, separatrix_colour);
-    pixel_centre(f.x_unstable, &px, &py);
+    const double m = fixed_point_mark, py = s->marks_py;
+    draw_circle(s->stable_px, py, m, separatrix_colour);
+    const double px = s->unstable_px;
     draw_line(px - m, py - m, px + m, py + m, separatrix_colour);
     draw_line(px - m, py + m, px + m, py - m, separatrix_colour);
     end_overlay_pixels();

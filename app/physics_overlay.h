@@ -22,9 +22,20 @@ struct PixelRun {
 // meet). None where there is no bucket or the curve is out of view.
 void separatrix_runs(double phase, const ViewWindow& v, int w, int h, std::vector<PixelRun>* out);
 
+// The curve's runs and the marks' pixel centres for one phase, view and size,
+// kept until one of them changes: the viewer draws it every frame.
+struct Separatrix {
+    std::vector<PixelRun> runs;
+    double stable_px, unstable_px, marks_py;  // the fixed points' pixel centres
+    double phase;
+    ViewWindow view;
+    int w, h;
+    bool valid;
+};
+
 // The curve and the fixed points' marks over a w x h target whose window
 // coordinates are set up (the viewer's window or an offscreen target).
-void draw_separatrix(double phase, const ViewWindow& v, int w, int h);
+void draw_separatrix(Separatrix* s, double phase, const ViewWindow& v, int w, int h);
 
 // Window pixels for the overlays' own shapes: no texture, blending, lighting
 // or smoothing, lines and points one pixel wide; the end restores it all.

@@ -21,11 +21,17 @@ void status_text(const ViewerState& s, float progress, char* out, size_t size) {
     auto add = [&](const char* text) {
         if (n >= 0 && (size_t)n < size) n += snprintf(out + n, size - n, "   %s", text);
     };
+    char part[48];
     if (s.zoom_limited) add("zoom limit: float precision");
-    if (s.cells > viewer_cells_cap) add("over 100000 cells: frames will be slow");
-    if (s.cells > map_max_cells) add("counted to 16777215 cells at most");
+    if (s.cells > viewer_cells_cap) {
+        snprintf(part, sizeof part, "over %d cells: frames will be slow", viewer_cells_cap);
+        add(part);
+    }
+    if (s.cells > map_max_cells) {
+        snprintf(part, sizeof part, "counted to %d cells at most", map_max_cells);
+        add(part);
+    }
     if (progress < 1) {
-        char part[32];
         snprintf(part, sizeof part, "drawing %d%%", (int)(progress * 100));
         add(part);
     }
@@ -71,7 +77,7 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
             snprintf(pending, sizeof pending, "not measured above %.0f cells", (double)bucket.max_cells);
         else
             snprintf(pending, sizeof pending, "measuring %d%%", (int)(bucket_status_progress(bucket) * 100));
-        status_bucket_text(bucket_status_figures(bucket), bucket.have ? nullptr : pending, text + n + 3,
+        status_bucket_text(bucket.figures, bucket.have ? nullptr : pending, text + n + 3,
                            sizeof text - n - 3);
     }
     n = strlen(text);

@@ -16,6 +16,12 @@ double view_t(double xp) { return (xp - map_xp_top) / (map_xp_bottom - map_xp_to
 
 double view_x_at(const ViewWindow& v, double px, int w) { return v.x0 + (v.x1 - v.x0) * px / w; }
 double view_xp_at(const ViewWindow& v, double py, int h) { return v.xp0 + (v.xp1 - v.xp0) * py / h; }
+double view_px(const ViewWindow& v, double x, int w) { return (x - v.x0) / (v.x1 - v.x0) * w; }
+double view_py(const ViewWindow& v, double xp, int h) { return (xp - v.xp0) / (v.xp1 - v.xp0) * h; }
+
+bool view_equal(const ViewWindow& a, const ViewWindow& b) {
+    return a.x0 == b.x0 && a.x1 == b.x1 && a.xp0 == b.xp0 && a.xp1 == b.xp1;
+}
 
 double view_zoom(const ViewWindow& v) { return (map_x_max - map_x_min) / (v.x1 - v.x0); }
 

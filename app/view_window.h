@@ -16,6 +16,11 @@ double view_t(double xp);
 // (a pixel's centre is at +0.5).
 double view_x_at(const ViewWindow& v, double px, int w);
 double view_xp_at(const ViewWindow& v, double py, int h);
+// The other way: pixels from the left and top edges (unrounded) of x and xp.
+double view_px(const ViewWindow& v, double x, int w);
+double view_py(const ViewWindow& v, double xp, int h);
+// Whether two windows are the same, edge for edge.
+bool view_equal(const ViewWindow& a, const ViewWindow& b);
 // How many times the full map's width the window is magnified.
 double view_zoom(const ViewWindow& v);
 

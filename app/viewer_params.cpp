@@ -29,7 +29,7 @@ static ViewerParams params_of(GrowArray* list) {
     const char* phase = config_get(*list, PHASE_KEY);
     const char* cells = config_get(*list, CELLS_QUERY);
     p.phase_degrees = phase ? atof(phase) : 0.0;
-    p.phase = (float)(p.phase_degrees * map_degrees_to_radians);  // degrees to radians in double
+    p.phase = map_phase_radians(p.phase_degrees);
     p.cells = cells ? parse_int(cells) : 0;
     return p;
 }

@@ -8,18 +8,12 @@
 
 #include "app/map_space.h"
 #include "app/physics.h"
+#include "framework/platform/keymap.h"
 
-enum : int {
-    KEY_ESCAPE = 0x1B, KEY_SPACE = 0x20, KEY_HOME = 0x24, KEY_LEFT = 0x25, KEY_UP = 0x26, KEY_RIGHT = 0x27,
-    KEY_DOWN = 0x28, KEY_C = 0x43, KEY_F = 0x46, KEY_G = 0x47, KEY_H = 0x48, KEY_I = 0x49, KEY_P = 0x50, KEY_Q = 0x51,
-    KEY_S = 0x53, KEY_F1 = 0x70,
-};
-const uint16_t PRESS_SHIFT = 0x100;
-
-ViewerState viewer_state_make(double phase_degrees, float phase, int cells) {
+ViewerState viewer_state_make(double phase_degrees, int cells) {
     ViewerState s = {};
     s.phase_degrees = phase_degrees;
-    s.phase = phase;
+    s.phase = map_phase_radians(phase_degrees);
     s.cells = cells;
     s.view = view_full();
     s.status_shown = cells > viewer_cells_cap;
@@ -49,7 +43,7 @@ static void restart_drag(ViewerState* s) {
 void state_turn_phase(ViewerState* s, double degrees) {
     mark_used(s);
     s->phase_degrees += degrees;
-    s->phase = (float)(s->phase_degrees * map_degrees_to_radians);  // as read at start-up
+    s->phase = map_phase_radians(s->phase_degrees);  // as read at start-up
     s->phase_changed = true;
 }
 
@@ -144,7 +138,7 @@ void state_toggle_plot(ViewerState* s) {
     flip(s, &s->plot_shown);
 }
 
-void state_click(ViewerState* s, int px, int py, int w, int h, double) {
+void state_click(ViewerState* s, int px, int py, int w, int h) {
     // Unlocked, the step follows the pointer and the click's own map would be
     // gone at once; a click there is no control at all.
     if (!s->d_locked || w <= 0 || h <= 0) return;
@@ -181,22 +175,22 @@ void state_notice(ViewerState* s, const char* text, double now) {
 }
 
 static void apply_key(ViewerState* s, uint16_t press) {
-    bool shift = (press & PRESS_SHIFT) != 0;
+    bool shift = (press & KEY_PRESS_SHIFT) != 0;
     switch (press & 0xFF) {
-    case KEY_LEFT: state_turn_phase(s, shift ? -10 : -1); break;
-    case KEY_RIGHT: state_turn_phase(s, shift ? 10 : 1); break;
-    case KEY_UP: state_double_cells(s); break;
-    case KEY_DOWN: state_halve_cells(s); break;
-    case KEY_SPACE: state_toggle_lock(s); break;
-    case KEY_HOME: state_home(s); break;
-    case KEY_I: state_toggle_status(s); break;
-    case KEY_H:
-    case KEY_F1: state_toggle_help(s); break;
-    case KEY_F: state_toggle_preview(s); break;
-    case KEY_S: state_toggle_separatrix(s); break;
-    case KEY_G: state_toggle_plot(s); break;
-    case KEY_C: state_clear_orbits(s); break;
-    case KEY_P: state_request_save(s); break;
+    case VK_CODE_LEFT: state_turn_phase(s, shift ? -10 : -1); break;
+    case VK_CODE_RIGHT: state_turn_phase(s, shift ? 10 : 1); break;
+    case VK_CODE_UP: state_double_cells(s); break;
+    case VK_CODE_DOWN: state_halve_cells(s); break;
+    case VK_CODE_SPACE: state_toggle_lock(s); break;
+    case VK_CODE_HOME: state_home(s); break;
+    case VK_CODE_I: state_toggle_status(s); break;
+    case VK_CODE_H:
+    case VK_CODE_F1: state_toggle_help(s); break;
+    case VK_CODE_F: state_toggle_preview(s); break;
+    case VK_CODE_S: state_toggle_separatrix(s); break;
+    case VK_CODE_G: state_toggle_plot(s); break;
+    case VK_CODE_C: state_clear_orbits(s); break;
+    case VK_CODE_P: state_request_save(s); break;
     default: break;
     }
 }
@@ -211,7 +205,7 @@ void apply_input(ViewerState* s, const ViewerInput& in) {
     s->last_mouse_y = in.mouse_y;
     if (s->notice[0] && in.now >= s->notice_until) s->notice[0] = 0;
     for (int i = 0; i < in.press_count; i++) apply_key(s, in.presses[i]);
-    if (in.clicks & 1) state_click(s, in.click_x, in.click_y, in.width, in.height, in.now);
+    if (in.clicks & 1) state_click(s, in.click_x, in.click_y, in.width, in.height);
     if (in.wheel != 0) state_zoom(s, in.wheel / 120.0, in.mouse_x + 0.5, in.mouse_y + 0.5, in.width, in.height);
     state_follow_pointer(s, in.mouse_x, in.width);
 }
@@ -219,11 +213,11 @@ void apply_input(ViewerState* s, const ViewerInput& in) {
 float state_maxit(const ViewerState& s) { return map_maxit(s.cells); }
 
 bool asked_to_end(const ViewerInput& in, const unsigned char* keys) {
-    if ((keys[KEY_Q] & 0x80) || (keys[KEY_ESCAPE] & 0x80)) return true;
+    if ((keys[VK_CODE_Q] & 0x80) || (keys[VK_CODE_ESCAPE] & 0x80)) return true;
     if (in.minimised) return false;  // keys typed at a minimised window are not the viewer's
     for (int i = 0; i < in.press_count; i++) {
         int vk = in.presses[i] & 0xFF;
-        if (vk == KEY_Q || vk == KEY_ESCAPE) return true;
+        if (vk == VK_CODE_Q || vk == VK_CODE_ESCAPE) return true;
     }
     return false;
 }

@@ -61,10 +61,10 @@ struct ViewerState {
     double notice_until;
 };
 
-// The state at start-up: the parameters read from "config.txt" (phase in both
-// units, as read), the full view, nothing used. A cell count beyond the cap
+// The state at start-up: the parameters read from "config.txt" (the phase
+// converted as at start-up), the full view, nothing used. A cell count beyond the cap
 // brings the status line up at once, to warn that frames will be slow.
-ViewerState viewer_state_make(double phase_degrees, float phase, int cells);
+ViewerState viewer_state_make(double phase_degrees, int cells);
 
 // The frame's input applied: the drag first (it began where the last frame saw
 // the pointer), then key presses in order, a left click, the wheel and the
@@ -86,8 +86,8 @@ void state_follow_pointer(ViewerState* s, int mouse_x, int w);  // d from the po
 void state_toggle_separatrix(ViewerState* s);
 void state_toggle_plot(ViewerState* s);
 // An orbit from the pixel at (px, py) of a w x h window while d is locked;
-// otherwise nothing at all. (now, the click's clock reading, is not needed.)
-void state_click(ViewerState* s, int px, int py, int w, int h, double now);
+// otherwise nothing at all.
+void state_click(ViewerState* s, int px, int py, int w, int h);
 void state_clear_orbits(ViewerState* s);
 void state_request_save(ViewerState* s);
 // A text for the status line, shown for viewer_notice_seconds from now.

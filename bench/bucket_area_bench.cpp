@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "app/map_space.h"
 #include "app/physics.h"
 #include "app/status.h"
 
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
     printf("%7s %5s %6s %11s %11s %8s %7s\n", "phase", "d", "cells", "measured", "continuum", "ratio", "seconds");
     for (int degrees : {-30, -60, -80}) {
         // The viewer's own conversion: degrees times pi/180 in double, then float.
-        float phase = (float)(degrees * 0.017453292519943295);
+        float phase = map_phase_radians(degrees);
         double continuum = continuum_bucket_area(phase);
         for (const Run& r : runs) {
             auto t0 = std::chrono::steady_clock::now();

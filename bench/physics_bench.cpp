@@ -4,19 +4,18 @@
 // pixels at 1000 cells counted for its bucket area.
 #include <benchmark/benchmark.h>
 
+#include "app/map_space.h"
 #include "app/physics.h"
 
-static const double DEGREE = 0.017453292519943295;
-
 static void BM_continuum_bucket_area(benchmark::State& state) {
-    double phase = state.range(0) / 1000.0 * DEGREE;
+    double phase = map_radians(state.range(0) / 1000.0);
     for (auto _ : state) benchmark::DoNotOptimize(continuum_bucket_area(phase));
 }
 BENCHMARK(BM_continuum_bucket_area)->Arg(-30000)->Arg(-89999)->Unit(benchmark::kMicrosecond);
 
 // A start point beside the bucket's centre: it stays for every cell.
 static void BM_track_start_1000_cells(benchmark::State& state) {
-    float phase = (float)(-30 * DEGREE), x = (float)fixed_points(phase, 0.5).x_stable + 0.1f;
+    float phase = map_phase_radians(-30), x = (float)fixed_points(phase, 0.5).x_stable + 0.1f;
     static float points[2 * 1001];
     for (auto _ : state) {
         int passes = track_start(x, 0, 0.5f, phase, 999, state.range(0) ? points : nullptr, 1001);
@@ -28,7 +27,7 @@ static void BM_track_start_1000_cells(benchmark::State& state) {
 BENCHMARK(BM_track_start_1000_cells)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 static void BM_measured_bucket_area_256(benchmark::State& state) {
-    float phase = (float)(state.range(0) * DEGREE);
+    float phase = map_phase_radians(state.range(0));
     for (auto _ : state) benchmark::DoNotOptimize(measured_bucket_area(0.5f, phase, 1000, 256, 256));
     state.SetItemsProcessed(state.iterations() * 256 * 256);
 }

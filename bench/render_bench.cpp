@@ -10,8 +10,9 @@
 
 #include "app/cli.h"
 #include "app/headless.h"
+#include "app/map_space.h"
+#include "app/map_view.h"
 #include "app/stability_shader.h"
-#include "app/viewer.h"
 #include "framework/shader/shader.h"
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     CliOptions render = parse({"--render", "render_bench.png", "--d", "0.1", "--phase", "-30", "--cells", "100",
                                "--size", size});
     const int w = render.width, h = render.height;
-    const float phase = (float)(-30 * 0.017453292519943295);
+    const float phase = map_phase_radians(-30);
 
     char message[400];
     void* context = plat_create_offscreen_context(message, sizeof message);

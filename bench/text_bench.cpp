@@ -2,6 +2,7 @@
 // window, beside the same frame without it; plus measuring a text.
 #include <benchmark/benchmark.h>
 
+#include "app/map_space.h"
 #include "app/overlay.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
@@ -40,7 +41,7 @@ static void draw_overlay(double d) {
         overlay_start(&overlay);
         started = true;
     }
-    overlay_draw(&overlay, d, (float)(-30 * 0.017453292519943295), fragment_log, link_log);
+    overlay_draw(&overlay, d, map_phase_radians(-30), fragment_log, link_log);
 }
 
 static void BM_FrameWithoutOverlay(benchmark::State& state) {

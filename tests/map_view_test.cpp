@@ -18,7 +18,7 @@
 namespace {
 
 const int W = 640, H = 480;
-const float PHASE = (float)(-30 * 0.017453292519943295);
+const float PHASE = map_phase_radians(-30);
 const uint32_t CLEARED = 0x123456;  // the back buffer before each frame: no map colour
 
 class MapViewTest : public ::testing::Test {
@@ -109,7 +109,7 @@ TEST_F(MapViewTest, DeepestZoomStillShowsItsViewWindow) {
         for (int i = 0; i < 60; i++) (first_pass((lo + hi) / 2, xp) < 0 ? lo : hi) = (lo + hi) / 2;
         return lo;
     };
-    ViewerState s = viewer_state_make(-30, PHASE, 100);
+    ViewerState s = viewer_state_make(-30, 100);
     while (!s.zoom_limited) state_zoom(&s, 1, edge_x(-2.5) / map_two_pi * W, (-2.5 + 3) / 6 * H, W, H);
     const ViewWindow& v = s.view;
     std::vector<uint32_t> got = frame(inputs((float)d, 100, v));

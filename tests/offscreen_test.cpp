@@ -17,9 +17,10 @@
 #include "app/cli.h"
 #include "app/headless.h"
 #include "app/map_png.h"
+#include "app/map_space.h"
+#include "app/map_view.h"
 #include "app/physics.h"
 #include "app/stability_shader.h"
-#include "app/viewer.h"
 #include "framework/platform/gl.h"
 #include "framework/shader/shader.h"
 #include "framework/window/caps.h"
@@ -43,7 +44,7 @@ namespace {
 const bool display_removed = (unsetenv("DISPLAY"), true);
 #endif
 
-const float DEFAULT_PHASE = (float)(-30 * 0.017453292519943295);
+const float DEFAULT_PHASE = map_phase_radians(-30);
 
 // Share of pixels within 2 levels per channel of the reference.
 double agreement(const unsigned char* rgb, const std::vector<uint32_t>& want) {
@@ -131,7 +132,7 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     ScratchFolder folder(true);
     const std::string config = "Max cells: 30\nAccelerating phase (degrees):-45\n";
     std::ofstream("config.txt", std::ios::binary) << config;
-    const float phase = (float)(-45 * 0.017453292519943295);
+    const float phase = map_phase_radians(-45);
 
     ASSERT_EQ(headless_run(options({"--render", "map.png", "--d", "1.2", "--size", "160x100"})), CLI_EXIT_OK);
     int w = 0, h = 0, comp = 0;

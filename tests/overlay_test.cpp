@@ -7,58 +7,43 @@
 
 static const double PI = 3.14159265358979323846;
 
+#include "app/map_space.h"
 #include "app/overlay.h"
+#include "app/physics.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "framework/text/text.h"
 #include "framework/window/graphics.h"
+#include "tests/support/map_reference.h"
 #include "tests/support/test_window.h"
 
 namespace {
 
-// Phase advance per cell, degrees, of a particle tracked through the map from
-// just beside the stable fixed point: half the sign changes of its offset.
-double tracked_tune_degrees(double d, double phase) {
-    double sp = PI / 2 + phase;
-    double ssp = sin(sp);
-    double x0 = cos(sp) > 0 ? PI - sp : sp;  // sin x0 = sin sp, cos x0 < 0
-    double x = x0 + 1e-4, xp = 0;
-    const int cells = 20000;
-    int changes = 0;
-    double last = x - x0;
-    for (int i = 0; i < cells; i++) {
-        xp = xp + d * (sin(x) - ssp);
-        x = x + d * xp;
-        double u = x - x0;
-        if ((u > 0) != (last > 0)) changes++;
-        last = u;
-    }
-    return 360.0 * (changes / 2.0) / cells;
-}
-
 TEST(SynchrotronTune, MatchesATrackedParticle) {
     // Positive phases too: the map there is the mirror image of the negative one's.
     for (double phase_degrees : {-30.0, -60.0, -80.0, 30.0, 60.0}) {
-        double phase = phase_degrees * 0.017453292519943295;
+        double phase = map_radians(phase_degrees);
         for (double d : {0.1, 0.5, 1.0}) {
-            double expected = tracked_tune_degrees(d, phase);
-            EXPECT_NEAR(synchrotron_tune_degrees(d, phase), expected, 0.05)
+            double expected = map_tracked_tune(d, phase);
+            EXPECT_NEAR(synchrotron_tune(d, phase), expected, 0.05)
                 << "phase " << phase_degrees << " d " << d;
         }
     }
 }
 
 TEST(SynchrotronTune, KnownValuesAndLimits) {
-    EXPECT_EQ(synchrotron_tune_degrees(0, -0.5235987755982988), 0.0);  // before the mouse moves
+    EXPECT_EQ(synchrotron_tune(0, -0.5235987755982988), 0.0);  // before the mouse moves
     // A synchronous phase of 0 (phase -90 degrees) gives acos(1 - d^2 / 2).
-    EXPECT_NEAR(synchrotron_tune_degrees(1, -PI / 2), acos(0.5) * 57.29577951308232, 1e-9);
-    EXPECT_NEAR(synchrotron_tune_degrees(1, -PI / 2), 60.0, 1e-9);
+    EXPECT_NEAR(synchrotron_tune(1, -PI / 2), acos(0.5) * 57.29577951308232, 1e-9);
+    EXPECT_NEAR(synchrotron_tune(1, -PI / 2), 60.0, 1e-9);
     // Past the stability limit d^2 cos(sp) > 4 there is no tune.
-    EXPECT_TRUE(std::isnan(synchrotron_tune_degrees(3, -PI / 2)));
-    EXPECT_TRUE(std::isnan(synchrotron_tune_degrees(2.9, -0.5235987755982988)));
-    EXPECT_FALSE(std::isnan(synchrotron_tune_degrees(2.7, -0.5235987755982988)));
+    EXPECT_TRUE(std::isnan(synchrotron_tune(3, -PI / 2)));
+    EXPECT_TRUE(std::isnan(synchrotron_tune(2.9, -0.5235987755982988)));
+    EXPECT_FALSE(std::isnan(synchrotron_tune(2.7, -0.5235987755982988)));
+    // Phase 0 has no bucket at any step: the tune is 0, not the rounding of cos(pi/2).
+    EXPECT_EQ(synchrotron_tune(1, 0), 0.0);
     char text[64];
-    snprintf(text, sizeof text, "%lg", synchrotron_tune_degrees(0, -0.5));
+    snprintf(text, sizeof text, "%lg", synchrotron_tune(0, -0.5));
     EXPECT_STREQ(text, "0");
 }
 

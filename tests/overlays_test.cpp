@@ -13,6 +13,7 @@
 #include "app/area_plot.h"
 #include "app/bucket_status.h"
 #include "app/map_png.h"
+#include "app/map_space.h"
 #include "app/orbits.h"
 #include "app/physics.h"
 #include "app/physics_overlay.h"
@@ -28,7 +29,7 @@ namespace {
 
 const int W = 640, H = 480;
 const uint32_t CLEARED = 0x123456;  // no overlay draws it
-const double PHASE = -60 * 0.017453292519943295;
+const double PHASE = map_radians(-60);
 
 std::vector<uint32_t> drawn(void (*draw)()) {
     test_window_open(W, H);
@@ -41,11 +42,11 @@ std::vector<uint32_t> drawn(void (*draw)()) {
 
 TEST(Overlays, OrbitsLandOnTheirPointsInAZoomedView) {
     static ViewerState s;
-    s = viewer_state_make(-30, (float)(-30 * 0.017453292519943295), 100);
+    s = viewer_state_make(-30, 100);
     s.d = 0.6;
     state_toggle_lock(&s);
-    state_click(&s, 200, 250, W, H, 0);  // inside the bucket
-    state_click(&s, 330, 120, W, H, 0);  // leaves it
+    state_click(&s, 200, 250, W, H);  // inside the bucket
+    state_click(&s, 330, 120, W, H);  // leaves it
     state_zoom(&s, 3, 320, 240, W, H);
     static Orbits orbits = {};
     std::vector<uint32_t> picture = drawn([] { orbits_draw(&orbits, s, W, H); });
@@ -112,7 +113,7 @@ TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {
     EXPECT_FALSE(bucket_status_frame(&b, 0.5f, phase, 1000, 0.4));
     EXPECT_FALSE(b.counting);
     char text[256];
-    status_bucket_text(bucket_status_figures(b), "measuring 0%", text, sizeof text);
+    status_bucket_text(b.figures, "measuring 0%", text, sizeof text);
     EXPECT_NE(std::string(text).find("area ... / 5.334 (...)"), std::string::npos) << text;
     int frames = 1;
     while (!bucket_status_frame(&b, 0.5f, phase, 1000, 0.5)) frames++;
@@ -163,6 +164,55 @@ TEST(Overlays, SeparatrixBesideANarrowView) {
     std::vector<int> per_column(1920);
     for (const PixelRun& r : runs) per_column.at(r.col)++;
     EXPECT_EQ(*std::min_element(per_column.begin(), per_column.end()), 2);
+}
+
+// The figures shown follow a phase change at once, with nothing measured
+// until the new count is done.
+TEST(Overlays, BucketFiguresFollowThePhaseAtOnce) {
+    BucketStatus b = bucket_status_make();
+    b.side = 64;
+    EXPECT_FALSE(b.figures.exists);  // before any frame
+    for (double degrees : {-60.0, -30.0}) {
+        float phase = map_phase_radians(degrees);
+        EXPECT_FALSE(bucket_status_frame(&b, 0.5f, phase, 100, 0.0));
+        EXPECT_EQ(b.figures.continuum_area, continuum_bucket_area(phase)) << degrees;
+        EXPECT_TRUE(std::isnan(b.figures.measured_area)) << degrees;
+        int frames = 0;
+        while (!bucket_status_frame(&b, 0.5f, phase, 100, 1.0) && frames < 1000) frames++;
+        EXPECT_EQ(b.figures.continuum_area, continuum_bucket_area(phase)) << degrees;
+        EXPECT_GT(b.figures.measured_area, 0) << degrees;  // a number, not the NaN of the wait
+    }
+}
+
+// A kept separatrix follows every change of phase, view and size: each
+// picture differs from the one before and equals one drawn from nothing.
+TEST(Overlays, KeptSeparatrixFollowsItsInputs) {
+    static Separatrix kept = {};
+    static double phase;
+    static ViewWindow view;
+    static int w;
+    struct Inputs {
+        double phase;
+        ViewWindow view;
+        int w;
+    };
+    const ViewWindow zoomed = {1, 4, -2, 2};
+    std::vector<uint32_t> before;
+    for (Inputs c : {Inputs{PHASE, view_full(), W}, Inputs{map_radians(-30), view_full(), W},
+                     Inputs{map_radians(-30), zoomed, W}, Inputs{map_radians(-30), zoomed, W / 2}}) {
+        phase = c.phase;
+        view = c.view;
+        w = c.w;
+        std::vector<uint32_t> got = drawn([] { draw_separatrix(&kept, phase, view, w, H); });
+        std::vector<uint32_t> fresh = drawn([] {
+            Separatrix s = {};
+            draw_separatrix(&s, phase, view, w, H);
+        });
+        EXPECT_GT(std::count(got.begin(), got.end(), (uint32_t)separatrix_colour), 0) << c.phase << " " << c.w;
+        EXPECT_TRUE(got == fresh) << c.phase << " " << c.view.x0 << " " << c.w;
+        EXPECT_FALSE(got == before) << c.phase << " " << c.view.x0 << " " << c.w;
+        before = got;
+    }
 }
 
 TEST(Overlays, PicturesTakeTheNextFreeName) {

@@ -6,13 +6,13 @@
 #include <cmath>
 #include <vector>
 
+#include "app/map_space.h"
 #include "app/physics.h"
 #include "tests/support/map_reference.h"
 
 namespace {
 
 const double PI = 3.14159265358979323846;
-double radians(double degrees) { return degrees * PI / 180; }
 
 // The unstable fixed point among the candidates sp and pi - sp, wrapped.
 double corner(double phase) {
@@ -22,7 +22,7 @@ double corner(double phase) {
 
 TEST(FixedPoints, RootsAndTheDiscreteStabilityLimit) {
     for (double degrees : {-30.0, -60.0, -80.0, -90.0, -120.0, 45.0}) {
-        double phase = radians(degrees), sp = PI / 2 + phase;
+        double phase = map_radians(degrees), sp = PI / 2 + phase;
         FixedPoints f = fixed_points(phase, 1);
         EXPECT_NEAR(f.x_unstable, corner(phase), 1e-12) << degrees;
         EXPECT_NEAR(sin(f.x_stable), sin(sp), 1e-12) << degrees;
@@ -42,7 +42,7 @@ TEST(FixedPoints, RootsAndTheDiscreteStabilityLimit) {
 
 TEST(Separatrix, TurningPointsAndCurveOnTheCornersLevel) {
     for (double degrees : {-30.0, -60.0, -80.0, -89.9, -120.0, 45.0}) {
-        double phase = radians(degrees), x_u = corner(phase), level = map_energy(x_u, 0, phase), left, right, xp;
+        double phase = map_radians(degrees), x_u = corner(phase), level = map_energy(x_u, 0, phase), left, right, xp;
         ASSERT_TRUE(separatrix_span(phase, &left, &right)) << degrees;
         EXPECT_NEAR(fmin(fabs(left - x_u), fabs(right - x_u)), 0, 1e-12) << degrees;
         for (double u = 0; u <= 1; u += 1.0 / 64) {  // both ends included: xp = 0 there
@@ -63,13 +63,13 @@ TEST(BucketArea, ClosedFormsAndAPlainQuadrature) {
     EXPECT_NEAR(continuum_half_height(-PI / 2), 2, 1e-12);
     // Near phase 0 the well is cubic, V ~ y^3/6 - c^2 y/2 with c = |sin phase|:
     // A -> 4.8 c^(5/2) and the half-height -> 2 c^(3/2) / sqrt 3, to O(c^2).
-    double c = sin(radians(1e-4));
-    EXPECT_NEAR(continuum_bucket_area(radians(-1e-4)) / (4.8 * pow(c, 2.5)), 1, 1e-9);
-    EXPECT_NEAR(continuum_half_height(radians(-1e-4)) / (2 * pow(c, 1.5) / sqrt(3)), 1, 1e-9);
+    double c = sin(map_radians(1e-4));
+    EXPECT_NEAR(continuum_bucket_area(map_radians(-1e-4)) / (4.8 * pow(c, 2.5)), 1, 1e-9);
+    EXPECT_NEAR(continuum_half_height(map_radians(-1e-4)) / (2 * pow(c, 1.5) / sqrt(3)), 1, 1e-9);
     // Elsewhere the midpoint rule over one hump-to-hump period from the corner,
     // the depth clipped at 0 (its kink and square root keep it to ~1e-9).
     for (double degrees : {-30.0, -60.0, -80.0, -120.0}) {
-        double phase = radians(degrees), x_u = corner(phase), level = map_energy(x_u, 0, phase);
+        double phase = map_radians(degrees), x_u = corner(phase), level = map_energy(x_u, 0, phase);
         double step = (x_u < PI ? 2 * PI : -2 * PI) / 2e6, sum = 0;
         for (int i = 0; i < 2000000; i++) sum += sqrt(2 * fmax(0, level - map_energy(x_u + (i + 0.5) * step, 0, phase)));
         double area = continuum_bucket_area(phase);
@@ -78,27 +78,17 @@ TEST(BucketArea, ClosedFormsAndAPlainQuadrature) {
     // Small d: the count of survivors approaches the continuum. The map sees
     // the phase only through sin(sp), so +45 keeps the bucket of -45.
     for (double degrees : {-30.0, -60.0})
-        EXPECT_NEAR(measured_bucket_area(0.05f, (float)radians(degrees), 2000, 160, 160),
-                    continuum_bucket_area(radians(degrees)), 0.01 * continuum_bucket_area(radians(degrees)));
-    EXPECT_NEAR(measured_bucket_area(0.25f, (float)radians(45), 1000, 128, 128),
-                continuum_bucket_area(radians(-45)), 0.03 * continuum_bucket_area(radians(-45)));
+        EXPECT_NEAR(measured_bucket_area(0.05f, map_phase_radians(degrees), 2000, 160, 160),
+                    continuum_bucket_area(map_radians(degrees)), 0.01 * continuum_bucket_area(map_radians(degrees)));
+    EXPECT_NEAR(measured_bucket_area(0.25f, map_phase_radians(45), 1000, 128, 128),
+                continuum_bucket_area(map_radians(-45)), 0.03 * continuum_bucket_area(map_radians(-45)));
 }
 
 TEST(FixedPoints, TuneIsTheTrackedRotationUpToTheLimit) {
     for (double degrees : {-30.0, -80.0, 45.0}) {
-        double phase = radians(degrees), sp = PI / 2 + phase, limit = stability_limit_d(phase);
-        for (double d : {0.3, 1.0, 0.99 * limit}) {
-            // Turns of a small offset about the centre, tracked in double, one per upward crossing.
-            double x_s = fixed_points(phase, d).x_stable, x = x_s + 1e-7, xp = 0;
-            int crossings = 0, cells = 20000;
-            for (int i = 0; i < cells; i++) {
-                double before = x - x_s;
-                xp += d * (sin(x) - sin(sp));
-                x += d * xp;
-                crossings += before <= 0 && x - x_s > 0;
-            }
-            EXPECT_NEAR(synchrotron_tune(d, phase), 360.0 * crossings / cells, 0.05) << degrees << " d " << d;
-        }
+        double phase = map_radians(degrees), limit = stability_limit_d(phase);
+        for (double d : {0.3, 1.0, 0.99 * limit})
+            EXPECT_NEAR(synchrotron_tune(d, phase), map_tracked_tune(d, phase), 0.05) << degrees << " d " << d;
         EXPECT_TRUE(bucket_exists(0.999 * limit, phase)) << degrees;
         EXPECT_FALSE(bucket_exists(1.001 * limit, phase)) << degrees;
         EXPECT_TRUE(std::isnan(synchrotron_tune(1.001 * limit, phase))) << degrees;
@@ -107,7 +97,7 @@ TEST(FixedPoints, TuneIsTheTrackedRotationUpToTheLimit) {
 }
 
 TEST(BucketArea, CountInSlicesAndItsHalfHeight) {
-    float phase = (float)radians(-60);
+    float phase = map_phase_radians(-60);
     BucketCount c;
     bucket_count_start(&c, 0.05f, phase, 2000, 40, 600);
     int slices = 0;
@@ -134,7 +124,7 @@ TEST(BucketArea, NoBucketGivesZerosNotNaN) {
 // Black pixels where the map has no bucket (all of them at d = 0) measure
 // nothing: the status line says "no bucket", and --scan's row agrees.
 TEST(BucketArea, FiguresMeasureOnlyWhereThereIsABucket) {
-    double phase = radians(-30), limit = stability_limit_d(phase);
+    double phase = map_radians(-30), limit = stability_limit_d(phase);
     for (double d : {0.0, 1.01 * limit}) {
         BucketFigures f = bucket_figures(d, phase, 37.7, 3.0);
         EXPECT_FALSE(f.exists) << d;
@@ -151,7 +141,7 @@ TEST(BucketArea, FiguresMeasureOnlyWhereThereIsABucket) {
 TEST(Tracking, PassesAndBlackPixelsAsTheProgram) {
     const int W = 64, H = 48, STRIDE = (W + 3) * 4;
     const double PIXEL = 2 * PI * 6 / (W * H);
-    for (float phase : {(float)radians(-30), (float)radians(-80), (float)radians(45)})
+    for (float phase : {map_phase_radians(-30), map_phase_radians(-80), map_phase_radians(45)})
         for (float d : {0.3f, 1.2f, 3.0f})
             for (float maxit : {-1.0f, 0.0f, 100.0f}) {
                 std::vector<uint32_t> picture = map_picture(W, H, d, phase, maxit);
@@ -173,7 +163,7 @@ TEST(Tracking, PassesAndBlackPixelsAsTheProgram) {
 }
 
 TEST(Tracking, KeptPointsAndTheCounterLimit) {
-    float phase = (float)radians(-30), all[2 * 64], few[2 * 3 + 1];
+    float phase = map_phase_radians(-30), all[2 * 64], few[2 * 3 + 1];
     few[6] = 12345;  // guard
     int passes = track_start(0.8f, 0.3f, 0.5f, phase, 100, all, 64);
     ASSERT_TRUE(passes > 3 && passes < 63) << passes;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/map_space.h"
 #include "framework/shader/shader.h"
 #include "tests/support/map_program.h"
 #include "tests/support/map_reference.h"
@@ -50,7 +51,7 @@ protected:
 };
 GLuint StabilityMapTest::program = 0;
 
-const float DEFAULT_PHASE = (float)(-30 * 0.017453292519943295);
+const float DEFAULT_PHASE = map_phase_radians(-30);
 
 TEST_F(StabilityMapTest, MatchesTheCpuReference) {
     for (float d : {0.1f, 0.5f, 1.0f, 2.0f, 4.0f}) {

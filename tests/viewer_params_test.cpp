@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "app/map_space.h"
 #include "app/viewer_params.h"
 #include "tests/support/files.h"
 
@@ -22,7 +23,7 @@ static const std::string EOL = "\n";
 static const std::string DEFAULTS =
     "Accelerating phase (degrees): -30" + EOL + "Max cells to track: 100" + EOL;
 
-static float radians(double degrees) { return (float)(degrees * 0.017453292519943295); }
+static float radians(double degrees) { return map_phase_radians(degrees); }
 
 class ViewerParamsFile : public ::testing::Test {
 protected:

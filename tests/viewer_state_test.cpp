@@ -36,14 +36,14 @@ struct Frame {
     void apply(ViewerState* s) { apply_input(s, input()); }
 };
 
-ViewerState fresh(int cells = 100) { return viewer_state_make(-30, (float)(-30 * 0.017453292519943295), cells); }
+ViewerState fresh(int cells = 100) { return viewer_state_make(-30, cells); }
 
 TEST(ViewerStateTest, PhaseAndCellKeys) {
     ViewerState s = fresh();
     EXPECT_FALSE(s.status_shown);
     Frame(384, 300, {RIGHT | SHIFT, RIGHT | SHIFT, LEFT}).apply(&s);
     EXPECT_EQ(s.phase_degrees, -11);
-    EXPECT_EQ(s.phase, (float)(-11 * 0.017453292519943295));  // converted as at start-up
+    EXPECT_EQ(s.phase, map_phase_radians(-11));  // converted as at start-up
     EXPECT_TRUE(s.status_shown);  // the first key brings it up
     EXPECT_FALSE(s.cells_changed);
     for (int i = 0; i < 20; i++) Frame(0, 0, {UP}).apply(&s);

@@ -1,6 +1,7 @@
 // Key codes shared by the backends: the X11 keysym -> Windows virtual-key
 // table, kept free of X11 headers so it can be tested on its own.
 #pragma once
+#include <cstdint>
 
 enum : unsigned char {
     VK_CODE_BACK = 0x08, VK_CODE_TAB = 0x09, VK_CODE_RETURN = 0x0D,
@@ -11,6 +12,17 @@ enum : unsigned char {
     VK_CODE_LSHIFT = 0xA0, VK_CODE_RSHIFT = 0xA1, VK_CODE_LCONTROL = 0xA2,
     VK_CODE_RCONTROL = 0xA3, VK_CODE_LMENU = 0xA4, VK_CODE_RMENU = 0xA5,
 };
+
+// Navigation, F1 and the letter keys (a letter's code is its capital).
+enum : unsigned char {
+    VK_CODE_HOME = 0x24, VK_CODE_LEFT = 0x25, VK_CODE_UP = 0x26, VK_CODE_RIGHT = 0x27, VK_CODE_DOWN = 0x28,
+    VK_CODE_F1 = 0x70,
+    VK_CODE_C = 'C', VK_CODE_F = 'F', VK_CODE_G = 'G', VK_CODE_H = 'H', VK_CODE_I = 'I', VK_CODE_P = 'P',
+    VK_CODE_Q = 'Q', VK_CODE_S = 'S',
+};
+
+// Set beside the virtual-key code in a recorded key press when Shift was down.
+enum : uint16_t { KEY_PRESS_SHIFT = 0x100 };
 
 // Virtual-key code of an X11 keysym (Latin-1 letters folded to capitals), 0 if none.
 unsigned char vk_from_keysym(unsigned long keysym);

@@ -4,11 +4,10 @@
 #pragma once
 #include <cstdint>
 #include "framework/platform/gl2_functions.h"
+#include "framework/platform/keymap.h"
 #include "framework/platform/platform.h"
 
 typedef int(APIENTRY* SwapIntervalFn)(int);
-
-enum : uint16_t { KEY_PRESS_SHIFT = 0x100 };
 
 double choose_timer();  // first clock reading; picks the clock (clock.h)
 

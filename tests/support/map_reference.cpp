@@ -45,6 +45,22 @@ double map_energy(double x, double xp, double phase) {
     return xp * xp / 2 + std::cos(x) + x * std::sin(1.5707963267948966 + phase);
 }
 
+double map_tracked_tune(double d, double phase, int cells) {
+    const double pi = 3.14159265358979323846;
+    double sp = pi / 2 + phase, ssp = std::sin(sp);
+    double x0 = std::cos(sp) > 0 ? pi - sp : sp;
+    double x = x0 + 1e-7, xp = 0, last = x - x0;
+    int changes = 0;
+    for (int i = 0; i < cells; i++) {
+        xp = xp + d * (std::sin(x) - ssp);
+        x = x + d * xp;
+        double u = x - x0;
+        changes += (u > 0) != (last > 0);
+        last = u;
+    }
+    return 360.0 * (changes / 2.0) / cells;
+}
+
 double map_agreement(const std::vector<uint32_t>& got, const std::vector<uint32_t>& want, int tolerance) {
     if (got.size() != want.size() || got.empty()) return 0;
     size_t same = 0;

@@ -19,3 +19,7 @@ double map_agreement(const std::vector<uint32_t>& got, const std::vector<uint32_
 // The map's continuum invariant H = xp^2/2 + cos x + x sin(sp), sp = pi/2 + phase,
 // in double: conserved by the flow the map approaches as d goes to 0.
 double map_energy(double x, double xp, double phase);
+// Phase advance per cell, degrees, of a particle tracked in double through
+// `cells` cells from just beside the stable fixed point (sin x0 = sin sp,
+// cos x0 < 0): half the sign changes of its offset from x0.
+double map_tracked_tune(double d, double phase, int cells = 20000);

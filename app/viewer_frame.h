@@ -1,0 +1,32 @@
+// One frame of the viewer, drawn into the back buffer: the map, the physics
+// over it, the texts and a picture saved when asked. The driver and the
+// explorer bench draw their frames with it; the frame's ending (finish, swap,
+// clear, pump) stays with them.
+#pragma once
+#include "app/area_plot.h"
+#include "app/bucket_status.h"
+#include "app/map_view.h"
+#include "app/orbits.h"
+#include "app/overlay.h"
+#include "app/physics_overlay.h"
+#include "app/viewer_state.h"
+
+// What the frames keep between them.
+struct ViewerFrame {
+    GLuint program;  // the stability program and its two logs
+    const char* fragment_log;
+    const char* link_log;
+    Overlay overlay;
+    MapView map;
+    Separatrix separatrix;
+    BucketStatus bucket;
+    Orbits orbits;
+    AreaPlot plot;
+    int picture_number;  // the next picture name to try
+};
+
+// The parts made; the overlay's clock starts.
+void viewer_frame_start(ViewerFrame* f, GLuint program, const char* fragment_log, const char* link_log);
+// The frame for the state, its input applied; `now` is the frame's clock
+// reading. Nothing is measured while the window is minimised.
+void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now);
