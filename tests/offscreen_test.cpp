@@ -119,7 +119,8 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     ASSERT_FALSE(map.rgb.empty()) << map.error;
     const int w = map.w, h = map.h;
     ASSERT_EQ(w * 1000 + h, 160 * 1000 + 100);
-    EXPECT_GE(map_agreement(pack_rgb(map.rgb), map_picture(w, h, 1.2f, phase, 30)), 0.99);  // config.txt's phase and cells
+    // config.txt's phase and cells.
+    EXPECT_GE(map_agreement(pack_rgb(map.rgb), map_picture(w, h, 1.2f, phase, 30)), 0.99);
 
     // The scan's middle row: its d, the black area of the reference, and the
     // physics the viewer's status line shows. A caller's pack state would put
