@@ -18,7 +18,8 @@ set(TESS_FUZZ_LIB_app tessaline_app)
 set(TESS_FUZZ_LIB_gl tess_fuzz_window)
 
 # The GL targets open the tests' window; built here without GoogleTest.
-add_library(tess_fuzz_window STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_window.cpp)
+add_library(tess_fuzz_window STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_window.cpp
+            ${PROJECT_SOURCE_DIR}/tests/support/fonts.cpp)
 target_link_libraries(tess_fuzz_window PUBLIC tessaline_fw)
 
 set(TESS_FUZZ_TARGETS "")

@@ -63,11 +63,7 @@ protected:
     }
 };
 
-#ifdef _WIN32
-static const char* EOL = "\r\n";
-#else
-static const char* EOL = "\n";
-#endif
+static const char* EOL = TEXT_EOL;
 
 TEST_F(ConfigFile, EveryLineEndEndsOneLine) {
     typedef std::vector<std::string> Lines;

@@ -35,11 +35,7 @@ TEST_F(CoreFatal, WithoutTheWindowTheBoxIsALineOnStandardError) {
         },
         "Disk on fire", scratch.dir);
     std::string text = read_file(scratch.path("graphics_error.log"));
-#ifdef _WIN32
-    const std::string eol = "\r\n";  // text mode
-#else
-    const std::string eol = "\n";
-#endif
+    const std::string eol = TEXT_EOL;
     EXPECT_TRUE(stamped(text.substr(0, text.find(eol)), "first")) << text;
     EXPECT_TRUE(stamped(last_line(text), "Disk on fire")) << text;
     EXPECT_EQ(text.substr(text.size() - eol.size()), eol);

@@ -34,9 +34,7 @@ protected:
 
     // One frame's map on a back buffer cleared to CLEARED.
     void draw(const MapInputs& in, bool preview = false, double now = 0, GLuint prog = 0) {
-        glClearColor(0x12 / 255.0f, 0x34 / 255.0f, 0x56 / 255.0f, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glClearColor(0, 0, 0, 0);
+        test_clear(CLEARED);
         map_view_frame(&view, prog ? prog : program, in, preview, now);
     }
     std::vector<uint32_t> frame(const MapInputs& in, bool preview = false, double now = 0, GLuint prog = 0) {

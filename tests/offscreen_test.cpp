@@ -28,12 +28,8 @@
 #include "framework/window/offscreen.h"
 #include "tests/support/files.h"
 #include "tests/support/map_reference.h"
+#include "tests/support/png_read.h"
 #include "tests/support/test_window.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#include "stb_image.h"
 
 namespace fs = std::filesystem;
 
@@ -45,17 +41,6 @@ const bool display_removed = (unsetenv("DISPLAY"), true);
 #endif
 
 const float DEFAULT_PHASE = map_phase_radians(-30);
-
-// Share of pixels within 2 levels per channel of the reference.
-double agreement(const unsigned char* rgb, const std::vector<uint32_t>& want) {
-    size_t close = 0;
-    for (size_t i = 0; i < want.size(); i++) {
-        bool ok = true;
-        for (int c = 0; c < 3; c++) ok = ok && std::abs((int)rgb[3 * i + c] - (int)(want[i] >> (16 - 8 * c) & 0xFF)) <= 2;
-        close += ok;
-    }
-    return (double)close / want.size();
-}
 
 TEST(Offscreen, ContextTargetAndLimits) {
     char message[400];
@@ -108,7 +93,7 @@ TEST(Offscreen, TwoContextsInTurnBothDrawTheMap) {
         OffscreenTarget t;
         ASSERT_TRUE(offscreen_open(&t, w, h, message, sizeof message)) << message;
         draw_stability_map(build_fragment_program(stability_fragment_source, nullptr, nullptr), 1.5, DEFAULT_PHASE, 100);
-        EXPECT_GE(agreement(test_read_pixels(0, 0, w, h).data(), map_picture(w, h, 1.5f, DEFAULT_PHASE, 100)), 0.99);
+        EXPECT_GE(map_agreement(test_read_picture(w, h), map_picture(w, h, 1.5f, DEFAULT_PHASE, 100)), 0.99);
         offscreen_close(&t);
         plat_release_offscreen_context(context);
     }
@@ -122,25 +107,20 @@ CliOptions options(std::vector<const char*> args) {
     return o;
 }
 
-std::string bytes_of(const char* path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 // --render and --scan in a scratch working folder holding a config.txt.
 TEST(Headless, RenderAndScanAgainstTheReference) {
     ScratchFolder folder(true);
     const std::string config = "Max cells: 30\nAccelerating phase (degrees):-45\n";
-    std::ofstream("config.txt", std::ios::binary) << config;
+    write_file("config.txt", config);
     const float phase = map_phase_radians(-45);
 
     ASSERT_EQ(headless_run(options({"--render", "map.png", "--d", "1.2", "--size", "160x100"})), CLI_EXIT_OK);
-    int w = 0, h = 0, comp = 0;
-    unsigned char* rgb = stbi_load("map.png", &w, &h, &comp, 3);
-    ASSERT_NE(rgb, nullptr);
+    TestPicture map = test_png_read("map.png");
+    ASSERT_FALSE(map.rgb.empty()) << map.error;
+    const int w = map.w, h = map.h;
     ASSERT_EQ(w * 1000 + h, 160 * 1000 + 100);
-    EXPECT_GE(agreement(rgb, map_picture(w, h, 1.2f, phase, 30)), 0.99);  // config.txt's phase and cells
-    stbi_image_free(rgb);
+    // config.txt's phase and cells.
+    EXPECT_GE(map_agreement(pack_rgb(map.rgb), map_picture(w, h, 1.2f, phase, 30)), 0.99);
 
     // The scan's middle row: its d, the black area of the reference, and the
     // physics the viewer's status line shows. A caller's pack state would put
@@ -149,7 +129,7 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     int scanned = headless_run(options({"--scan", "0.5:1.5:3", "--size", "160x100", "--csv", "scan.csv"}));
     headless_after_draw = nullptr;
     ASSERT_EQ(scanned, CLI_EXIT_OK);
-    std::istringstream csv(bytes_of("scan.csv"));
+    std::istringstream csv(read_file("scan.csv"));
     std::vector<std::string> lines;
     for (std::string line; std::getline(csv, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 4u);
@@ -165,30 +145,26 @@ TEST(Headless, RenderAndScanAgainstTheReference) {
     // No bucket at d = 0 (all black) or past the limit: nothing measured, as the status line says.
     ASSERT_EQ(headless_run(options({"--scan", "0:3:2", "--size", "160x100", "--csv", "none.csv"})), CLI_EXIT_OK);
     std::string continuum_text = real_text(continuum_bucket_area(phase));
-    EXPECT_EQ(bytes_of("none.csv"), "d,measured_area,continuum_area,ratio,tune_degrees\n0,nan," + continuum_text +
+    EXPECT_EQ(read_file("none.csv"), "d,measured_area,continuum_area,ratio,tune_degrees\n0,nan," + continuum_text +
                                         ",nan,0\n3,nan," + continuum_text + ",nan,nan\n");
 
     EXPECT_EQ(headless_run(options({"--render", "missing/map.png", "--size", "32x20"})), CLI_EXIT_FAILED);
     EXPECT_EQ(headless_run(options({"--render", "wide.png", "--size", "40000x2"})), CLI_EXIT_FAILED);
     ASSERT_EQ(headless_run(options({"--render", "sep.png", "--size", "160x100", "--separatrix"})), CLI_EXIT_OK);
-    rgb = stbi_load("sep.png", &w, &h, &comp, 3);
-    ASSERT_NE(rgb, nullptr);
+    TestPicture sep = test_png_read("sep.png");
+    ASSERT_FALSE(sep.rgb.empty()) << sep.error;
     int yellow = 0;
-    for (int i = 0; i < w * h; i++) yellow += rgb[3 * i] == 255 && rgb[3 * i + 1] == 255 && rgb[3 * i + 2] == 0;
+    for (uint32_t p : pack_rgb(sep.rgb)) yellow += p == 0xFFFF00u;
     EXPECT_GT(yellow, 100);  // its place is held to a NumPy curve end to end
-    stbi_image_free(rgb);
-    EXPECT_EQ(bytes_of("config.txt"), config);  // read, never written
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder.dir)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"config.txt", "map.png", "none.csv", "scan.csv", "sep.png"}));
+    EXPECT_EQ(read_file("config.txt"), config);  // read, never written
+    EXPECT_EQ(sorted_names(folder.dir), (std::vector<std::string>{"config.txt", "map.png", "none.csv", "scan.csv", "sep.png"}));
 }
 
 // config.txt may ask for more cells than the program's float counter can
 // count: the run draws with the viewer's limit, and records what was asked.
 TEST(Headless, CellsFromConfigAreCappedAsInTheViewer) {
     ScratchFolder folder(true);
-    std::ofstream("config.txt", std::ios::binary) << "Max cells to track: 2000000000\n";
+    write_file("config.txt", "Max cells to track: 2000000000\n");
     HeadlessParams p = headless_params(options({"--render", "x.png"}));
     EXPECT_EQ(p.cells, 2000000000);
     EXPECT_EQ(p.maxit, 16777215.0f);

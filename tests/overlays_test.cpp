@@ -33,8 +33,7 @@ const double PHASE = map_radians(-60);
 
 std::vector<uint32_t> drawn(void (*draw)()) {
     test_window_open(W, H);
-    glClearColor(0x12 / 255.0f, 0x34 / 255.0f, 0x56 / 255.0f, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
+    test_clear(CLEARED);
     draw();
     expect_gl_at_rest();
     return test_read_picture(W, H);

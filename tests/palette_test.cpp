@@ -127,11 +127,7 @@ TEST(HuePalette, Entries) {
     }
 }
 
-#ifdef _WIN32
-const char* const eol = "\r\n";
-#else
-const char* const eol = "\n";
-#endif
+const char* const eol = TEXT_EOL;
 
 class WritePalette : public ::testing::Test {
 protected:

@@ -3,24 +3,17 @@
 // that are replaced, refused or never half written.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "framework/window/file_write.h"
 #include "framework/window/png.h"
 #include "tests/support/files.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#define STBI_ONLY_PNG
-#include "stb_image.h"
+#include "tests/support/png_read.h"
 
 namespace fs = std::filesystem;
 
@@ -62,15 +55,13 @@ TEST(PngEncode, PixelsInEitherRowOrderAndTextsAfterTheHeader) {
         size_t size = 0;
         unsigned char* png = png_encode(rows.data(), w, h, stride, bottom_up, texts, 4, &size);
         ASSERT_NE(png, nullptr);
-        int dw = 0, dh = 0, comp = 0;
-        unsigned char* decoded = stbi_load_from_memory(png, (int)size, &dw, &dh, &comp, 3);
-        ASSERT_NE(decoded, nullptr) << stbi_failure_reason();
-        ASSERT_EQ(dw * 1000 + dh, w * 1000 + h);
+        TestPicture decoded = test_png_decode(png, size);
+        ASSERT_FALSE(decoded.rgb.empty()) << decoded.error;
+        ASSERT_EQ(decoded.w * 1000 + decoded.h, w * 1000 + h);
         for (int y = 0; y < h; y++)
-            ASSERT_EQ(memcmp(decoded + (size_t)y * 3 * w, &rows[(size_t)(bottom_up ? h - 1 - y : y) * stride], 3 * w),
+            ASSERT_EQ(memcmp(&decoded.rgb[(size_t)y * 3 * w], &rows[(size_t)(bottom_up ? h - 1 - y : y) * stride], 3 * w),
                       0)
                 << "row " << y;
-        stbi_image_free(decoded);
         auto list = chunks(png, size);
         ASSERT_EQ(list.size(), 7u);  // IHDR, four tEXt, one IDAT for so small a picture, IEND
         EXPECT_EQ(list[0].first, "IHDR");
@@ -101,32 +92,22 @@ TEST(WriteFileWhole, ReplacesOrLeavesNothingBehind) {
     ScratchFolder folder;
     const fs::path& dir = folder.dir;
     fs::create_directories(dir / "taken" / "inside");
-    auto bytes_of = [](const fs::path& p) {
-        std::ifstream f(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
-    };
-    auto listing = [&] {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    };
     std::string target = (dir / "out.png").string();
     EXPECT_TRUE(write_file_whole(target.c_str(), "first version", 13));
     EXPECT_TRUE(write_file_whole(target.c_str(), "new", 3));
-    EXPECT_EQ(bytes_of(target), "new");
+    EXPECT_EQ(read_file(target), "new");
     EXPECT_FALSE(write_file_whole((dir / "no" / "such.png").string().c_str(), "x", 1));
     // A folder in the way: the temporary is written, the rename refused and the temporary removed.
     EXPECT_FALSE(write_file_whole((dir / "taken").string().c_str(), "x", 1));
     EXPECT_TRUE(fs::is_directory(dir / "taken" / "inside"));
     EXPECT_FALSE(write_file_whole("", "x", 1));
-    EXPECT_EQ(listing(), (std::vector<std::string>{"out.png", "taken"}));
+    EXPECT_EQ(sorted_names(dir), (std::vector<std::string>{"out.png", "taken"}));
     // A file of the user's named like the temporary is neither used nor removed.
-    std::ofstream(dir / "out.png.tmp", std::ios::binary) << "keep me";
+    write_file((dir / "out.png.tmp").string(), "keep me");
     EXPECT_TRUE(write_file_whole(target.c_str(), "third", 5));
-    EXPECT_EQ(bytes_of(target), "third");
-    EXPECT_EQ(bytes_of(dir / "out.png.tmp"), "keep me");
-    EXPECT_EQ(listing(), (std::vector<std::string>{"out.png", "out.png.tmp", "taken"}));
+    EXPECT_EQ(read_file(target), "third");
+    EXPECT_EQ(read_file((dir / "out.png.tmp").string()), "keep me");
+    EXPECT_EQ(sorted_names(dir), (std::vector<std::string>{"out.png", "out.png.tmp", "taken"}));
 }
 
 }  // namespace

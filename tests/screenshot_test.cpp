@@ -325,21 +325,10 @@ TEST_F(Screenshot, WholeWindowFile) {
 }
 
 TEST_F(Screenshot, CallersPackStateCannotBendTheRows) {
-    glPixelStorei(GL_PACK_ALIGNMENT, 8);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 700);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, 3);
+    test_scramble_pixel_store();
     EXPECT_EQ(save_bmp(30, 20, 3, 17, "packed.bmp", 0), 0);
+    EXPECT_TRUE(test_pixel_store_kept());
     expect_bmp_of_rect("packed.bmp", 30, 20, 3, 17, 12);
-    GLint alignment = 0, row_length = 0, skip = 0;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-    glGetIntegerv(GL_PACK_ROW_LENGTH, &row_length);
-    glGetIntegerv(GL_PACK_SKIP_PIXELS, &skip);
-    EXPECT_EQ(alignment, 8);
-    EXPECT_EQ(row_length, 700);
-    EXPECT_EQ(skip, 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
 }
 
 TEST_F(Screenshot, ConverterRunsOnTheWrittenFileAndItsResultComesBack) {

@@ -21,11 +21,10 @@ protected:
     void SetUp() override {
         test_window_open(W, H);
         ASSERT_EQ(shaders_available(), 1);
-        program = test_map_program();
     }
 
     // Draws the map as the viewer does and returns the picture, rows top first.
-    std::vector<uint32_t> render(float d, float phase, float maxit) {
+    std::vector<uint32_t> render(float d, float phase, float maxit, GLuint program = test_map_program()) {
         glDisable(GL_DEPTH_TEST);
         glUseProgram(program);
         glUniform1f(glGetUniformLocation(program, "d"), d);
@@ -46,10 +45,7 @@ protected:
         glEnable(GL_DEPTH_TEST);
         return test_read_picture(W, H);
     }
-
-    static GLuint program;
 };
-GLuint StabilityMapTest::program = 0;
 
 const float DEFAULT_PHASE = map_phase_radians(-30);
 
@@ -112,10 +108,7 @@ TEST_F(StabilityMapTest, UnlinkedProgramFallsBackToTheQuadColour) {
     GLuint broken = build_fragment_program("void main() { gl_FragColor = nonsense; }", &fragment_log, &link_log);
     free(fragment_log);
     free(link_log);
-    GLuint saved = program;
-    program = broken;
-    std::vector<uint32_t> got = render(1.0f, DEFAULT_PHASE, 100);
-    program = saved;
+    std::vector<uint32_t> got = render(1.0f, DEFAULT_PHASE, 100, broken);
     EXPECT_EQ(got[0], 0x000080u);  // glColor3f(0, 0, 0.5)
     EXPECT_EQ(got[got.size() - 1], 0x000080u);
 }

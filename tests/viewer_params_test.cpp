@@ -14,11 +14,7 @@
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-static const std::string EOL = "\r\n";
-#else
-static const std::string EOL = "\n";
-#endif
+static const std::string EOL = TEXT_EOL;
 
 static const std::string DEFAULTS =
     "Accelerating phase (degrees): -30" + EOL + "Max cells to track: 100" + EOL;
@@ -162,10 +158,6 @@ TEST_F(ViewerParamsFile, UnwritableFileIsLeftAndTheLossLogged) {
     fs::create_directories("config.txt/keep");
     EXPECT_EQ(save_viewer_params(-10, true, 200, true), 0);
     EXPECT_TRUE(fs::is_directory("config.txt/keep"));
-    FILE* f = fopen("graphics_error.log", "rb");
-    ASSERT_NE(f, nullptr);
-    char line[512] = {};
-    fread(line, 1, sizeof line - 1, f);
-    fclose(f);
-    EXPECT_NE(std::string(line).find("config.txt could not be written"), std::string::npos) << line;
+    std::string log = read_file("graphics_error.log");
+    EXPECT_NE(log.find("config.txt could not be written"), std::string::npos) << log;
 }

@@ -158,18 +158,24 @@ TEST_F(WindowTest, BrightnessRule) {
     EXPECT_EQ(is_dark(0xFF000000u), 1);  // high bits ignored
 }
 
+// The same whatever the caller's pack state, which would land the sample far
+// past its 4-byte word.
 TEST_F(WindowTest, ContrastCursorIsWhiteOnDarkAndBlackOnLight) {
     glDisable(GL_DEPTH_TEST);
     graphics.mouse_x = 100;
     graphics.mouse_y = 100;
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    draw_contrast_cursor();
-    EXPECT_EQ(test_pixel(101, 100), 0xFFFFFFu);  // the right stroke
-    glClearColor(1, 1, 1, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    draw_contrast_cursor();
-    EXPECT_EQ(test_pixel(101, 100), 0u);
+    for (bool scrambled : {false, true})
+        for (float background : {0.0f, 1.0f}) {
+            glClearColor(background, background, background, 0);
+            glClear(GL_COLOR_BUFFER_BIT);
+            if (scrambled) test_scramble_pixel_store();
+            draw_contrast_cursor();
+            if (scrambled) {
+                EXPECT_TRUE(test_pixel_store_kept());
+            }
+            // The right stroke.
+            EXPECT_EQ(test_pixel(101, 100), background == 0 ? 0xFFFFFFu : 0u) << "scrambled " << scrambled;
+        }
     // In the bottom-right corner the sample stays inside the window.
     graphics.mouse_x = 639;
     graphics.mouse_y = 479;
@@ -178,22 +184,6 @@ TEST_F(WindowTest, ContrastCursorIsWhiteOnDarkAndBlackOnLight) {
     draw_cursor(0.5f);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     glDisable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    graphics.mouse_x = graphics.mouse_y = 0;
-}
-
-TEST_F(WindowTest, ContrastCursorSamplesWhateverTheCallersPackState) {
-    glDisable(GL_DEPTH_TEST);
-    graphics.mouse_x = 100;
-    graphics.mouse_y = 100;
-    for (float background : {0.0f, 1.0f}) {
-        glClearColor(background, background, background, 0);
-        glClear(GL_COLOR_BUFFER_BIT);
-        test_scramble_pixel_store();  // would land the sample far past its 4-byte word
-        draw_contrast_cursor();
-        EXPECT_TRUE(test_pixel_store_kept());
-        EXPECT_EQ(test_pixel(101, 100), background == 0 ? 0xFFFFFFu : 0u);
-    }
     glEnable(GL_DEPTH_TEST);
     graphics.mouse_x = graphics.mouse_y = 0;
 }

@@ -24,45 +24,44 @@ done
 export WINEPREFIX=${WINEPREFIX:-/tmp/tessaline-wine-ci}
 source tools/wine-prefix.sh
 
+# Runs a command, its output shown as it goes, and adds the counts of the last
+# line matching PATTERN, its summary, to passed and failed: ctest's
+# "N% tests passed, F tests failed out of T" or "[fuzz: ]P passed, F failed".
+# A run that leaves no summary (it died, or never started) counts as one failure.
+tally() {
+  local pattern=$1 log line
+  shift
+  log=$(mktemp)
+  "$@" 2>&1 | tee "$log"
+  line=$(grep -E "$pattern" "$log" | tail -1)
+  rm -f "$log"
+  if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+    failed=$((failed + BASH_REMATCH[1]))
+  elif [[ $line =~ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+    passed=$((passed + BASH_REMATCH[1]))
+    failed=$((failed + BASH_REMATCH[2]))
+  else
+    failed=$((failed + 1))
+  fi
+}
+
 run_suites() {
   local passed=$((1 - layers_failed)) failed=$layers_failed
   for preset in linux linux-asan windows-mingw; do
     echo "== tests: $preset"
-    log=$(mktemp)
     # One test at a time: they share the display, the pointer and the keyboard.
     # The presets carry the sanitizer and Wine settings.
-    ctest --preset "$preset" 2>&1 | tee "$log"
-    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
-    total=$(echo "$line" | sed -E 's/.*out of ([0-9]+).*/\1/')
-    bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed.*/\1/')
-    if [ -z "$line" ]; then total=1; bad=1; fi
-    passed=$((passed + total - bad))
-    failed=$((failed + bad))
-    rm -f "$log"
+    tally 'tests passed, [0-9]+ tests failed out of [0-9]+' ctest --preset "$preset"
   done
   wineserver -k 2>/dev/null || true
   # The packages from the folders just tested: no rebuild.
   echo "== packages"
-  log=$(mktemp)
-  bash tools/check-package.sh 2>&1 | tee "$log"
-  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
-  if [ -z "$line" ]; then line="0 passed, 1 failed"; fi
-  passed=$((passed + ${line%% passed*}))
-  failed=$((failed + $(echo "$line" | sed -E 's/.*, ([0-9]+) failed/\1/')))
-  rm -f "$log"
+  tally '^[0-9]+ passed, [0-9]+ failed$' bash tools/check-package.sh
   echo "== fuzz smoke: ${FUZZ_SECONDS:-15} s per target"
-  log=$(mktemp)
-  tools/fuzz/fuzz.sh "${FUZZ_SECONDS:-15}" 2>&1 | tee "$log"
-  line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
-  if [ -z "$line" ]; then
-    failed=$((failed + 1))
-  else
-    passed=$((passed + $(echo "$line" | sed -E 's/fuzz: ([0-9]+) passed.*/\1/')))
-    failed=$((failed + $(echo "$line" | sed -E 's/.* ([0-9]+) failed/\1/')))
-  fi
-  rm -f "$log"
+  tally '^fuzz: [0-9]+ passed, [0-9]+ failed' tools/fuzz/fuzz.sh "${FUZZ_SECONDS:-15}"
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }
-export -f run_suites
+export -f tally run_suites
 tools/with-xvfb.sh bash -c run_suites

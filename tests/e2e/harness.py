@@ -8,6 +8,7 @@ import contextlib
 import ctypes
 import os
 import queue
+import re
 import shutil
 import struct
 import subprocess
@@ -20,19 +21,30 @@ import zlib
 import numpy as np
 from PIL import Image
 
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 RUNNER = os.environ.get("TESS_RUNNER", "native")
 BIN_DIR = os.path.abspath(os.environ.get("TESS_BIN_DIR", "build-linux"))
 WINE = RUNNER == "wine"
 # Wine needs far longer to start a process and show a window.
 SLOW = 4.0 if WINE else 1.0
 
-# The virtual screen every suite runs on (tools/with-xvfb.sh).
+# The virtual screen every suite runs on, and the arguments after the display
+# that tools/with-xvfb.sh starts it with, for suites that start their own.
 SCREEN_W, SCREEN_H = 1920, 1080
+XVFB_ARGS = ["-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H), "-noreset", "-nolisten", "tcp", "+extension", "GLX",
+             "+extension", "RANDR"]
+# The size of the pictures the suites ask --render for.
+RENDER_W, RENDER_H = 1280, 800
 # The overlay's text lines sit in the top rows; maps are compared below them.
 OVERLAY_ROWS = 64
 # The status line's band along the bottom, once a control has been used.
 STATUS_ROWS = 20
 DEG = 0.017453292519943295  # degrees to radians, as the viewer converts
+
+
+def project_version():
+    with open(os.path.join(ROOT, "CMakeLists.txt")) as f:
+        return re.search(r"project\(tessaline VERSION ([0-9.]+)", f.read()).group(1)
 
 
 def d_for_pointer(x, width=SCREEN_W):
@@ -81,15 +93,15 @@ def find_window(name, timeout=10.0, visible=True):
     return None
 
 
-def wait_until(predicate, timeout):
-    """Calls predicate until it gives a true value or the timeout (scaled for Wine)
-    has passed; returns its last value."""
+def wait_until(predicate, timeout, pause=0.1):
+    """Calls predicate, pause seconds apart, until it gives a true value or the
+    timeout (scaled for Wine) has passed; returns its last value."""
     end = time.time() + timeout * SLOW
     while True:
         value = predicate()
         if value or time.time() > end:
             return value
-        time.sleep(0.1)
+        time.sleep(pause)
 
 
 def close_window(name, visible=True):
@@ -281,7 +293,14 @@ class Probe:
         self.proc.stdin.flush()
 
     def state(self, cmd="pump"):
-        line = self.ask(cmd, "state")
+        return self._fields(self.ask(cmd, "state"))
+
+    def open(self, windowed, w=0, h=0, title="probe window"):
+        """Opens the window; the "opened" line's fields (r, w, h)."""
+        return self._fields(self.ask("open %d %d %d %s" % (windowed, w, h, title), "opened", 30))
+
+    @staticmethod
+    def _fields(line):
         return {k: int(v) for k, v in (p.split("=") for p in line.split()[1:])}
 
     def key(self, vk):
@@ -351,11 +370,34 @@ def map_colours(i, maxit):
     return rgb
 
 
+def map_reference(d, phase_degrees, maxit, w=SCREEN_W, h=SCREEN_H, view=None):
+    """The colours the viewer shows for step d, the phase in degrees (taken to float
+    as the viewer does) and maxit cells, over the view window (x0, x1, xp0, xp1;
+    the full map by default)."""
+    ranges = view_to_st(*view) if view else ((0.0, 1.0), (0.0, 1.0))
+    return map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, w, h, *ranges), maxit)
+
+
 def agreement(picture, expected, skip_rows=OVERLAY_ROWS, bottom_rows=0):
     """Share of pixels within 2 levels of the reference, below the overlay's rows
     and above the bottom_rows."""
     close = np.all(np.abs(picture.astype(np.int16) - expected) <= 2, axis=-1)
     return close[skip_rows:close.shape[0] - bottom_rows].mean()
+
+
+def map_share_when_shown(expected, bottom_rows=0, timeout=20.0):
+    """Grabs the screen until 99% of it agrees with the expected map or the timeout
+    has passed: a loaded machine renders slowly. Returns the share that agreed
+    and that grab."""
+    last = {}
+
+    def shown():
+        last["picture"] = grab_screen()
+        last["share"] = agreement(last["picture"], expected, bottom_rows=bottom_rows)
+        return last["share"] >= 0.99
+
+    wait_until(shown, timeout, pause=0.5)
+    return last["share"], last["picture"]
 
 
 def separatrix_curve(phase, samples=400000):
@@ -429,10 +471,15 @@ def render_text(text):
         return np.asarray(Image.open(path).convert("L"))
 
 
-def tune_text(d, phase):
-    sp = np.pi / 2 + phase
+def tune_degrees(d, phase):
+    """The synchrotron tune per cell in degrees for step d and the phase in radians;
+    nan where d is past the stable range."""
     with np.errstate(invalid="ignore"):
-        tune = np.arccos(1 - d * d * np.abs(np.cos(sp)) * 0.5) * 57.29577951308232
+        return np.arccos(1 - d * d * np.abs(np.cos(np.pi / 2 + phase)) * 0.5) * 57.29577951308232
+
+
+def tune_text(d, phase):
+    tune = tune_degrees(d, phase)
     return "Synchrotron tune per cell = %s degrees" % ("%g" % tune if np.isfinite(tune) else "-nan")
 
 
@@ -456,8 +503,9 @@ class Viewer:
         time.sleep(1.0 * SLOW)
 
     def wait(self, timeout):
+        """The exit code, or None if it has not ended within the timeout (scaled for Wine)."""
         try:
-            return self.proc.wait(timeout=timeout)
+            return self.proc.wait(timeout=timeout * SLOW)
         except subprocess.TimeoutExpired:
             return None
 
@@ -502,21 +550,26 @@ class E2ETest(unittest.TestCase):
     def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, view=None, bottom_rows=0, timeout=20.0):
         """Waits until the screen shows the map for d from pointer_x and the view window
         (x0, x1, xp0, xp1; the full map by default); returns the picture."""
-        s_range, t_range = view_to_st(*view) if view else ((0.0, 1.0), (0.0, 1.0))
         d = d_for_pointer(pointer_x)
-        expected = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, s_range=s_range,
-                                          t_range=t_range), maxit)
-        # A loaded machine renders slowly: look again until the frame for these settings is up.
-        end = time.time() + timeout * SLOW
-        while True:
-            picture = grab_screen()
-            self.assertEqual(picture.shape, (SCREEN_H, SCREEN_W, 3))
-            share = agreement(picture, expected, bottom_rows=bottom_rows)
-            if share >= 0.99 or time.time() > end:
-                break
-            time.sleep(0.5)
+        share, picture = map_share_when_shown(map_reference(d, phase_degrees, maxit, view=view), bottom_rows, timeout)
+        self.assertEqual(picture.shape, (SCREEN_H, SCREEN_W, 3))
         self.assertGreaterEqual(share, 0.99, "d = %g, phase %g, cells %d, view %s" % (d, phase_degrees, maxit, view))
         return picture
+
+    def run_tessaline(self, *args, env=None, display=False):
+        """Runs the viewer's command line in the test's folder; on Linux with no DISPLAY unless asked."""
+        e = dict(os.environ, **(env or {}))
+        if not WINE and not display:
+            e.pop("DISPLAY", None)
+        return subprocess.run(command("tessaline", *args), cwd=self.dir, env=e, capture_output=True, text=True,
+                              timeout=120 * SLOW)
+
+    def render(self, name, *args, w=RENDER_W, h=RENDER_H, **kw):
+        """The picture --render writes to name at w x h with the other arguments; the
+        test fails unless the run succeeds and says nothing."""
+        r = self.run_tessaline("--render", name, "--size", "%dx%d" % (w, h), *args, **kw)
+        self.assertEqual((r.returncode, r.stderr), (0, ""))
+        return np.asarray(Image.open(os.path.join(self.dir, name)).convert("RGB"))
 
     def assert_text_at(self, picture, x, y, text, background=None, right=None):
         """Where the text's glyph is solid the screen is white; where it has no ink the

@@ -13,10 +13,9 @@ import unittest
 
 import numpy as np
 
-from harness import BIN_DIR, SCREEN_H, SCREEN_W, SLOW, WINE, E2ETest, close_window, find_window, grab_screen, \
-    launch, xdotool
+from harness import BIN_DIR, ROOT, SCREEN_H, SCREEN_W, SLOW, WINE, E2ETest, close_window, find_window, \
+    grab_screen, launch, project_version, xdotool
 
-ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 CONSUMER = os.path.join(ROOT, "tests", "consumer")
 TITLE = "Tessaline hello"
 # What main.cpp draws, in client pixels: a 640 x 360 window, white text from
@@ -32,11 +31,6 @@ def run(args, env=None):
     if r.returncode != 0:
         raise AssertionError("%s failed:\n%s\n%s" % (" ".join(args), r.stdout[-4000:], r.stderr[-4000:]))
     return r.stdout
-
-
-def project_version():
-    with open(os.path.join(ROOT, "CMakeLists.txt")) as f:
-        return re.search(r"project\(tessaline VERSION ([0-9.]+)", f.read()).group(1)
 
 
 class DocsShowTheConsumer(unittest.TestCase):

@@ -8,7 +8,8 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import WINE, E2ETest, KeyboardGrab, Viewer, XServer, command, find_window, keys_held, wait_until, xdotool
+from harness import (WINE, XVFB_ARGS, E2ETest, KeyboardGrab, Viewer, XServer, command, find_window, keys_held,
+                     wait_until, xdotool)
 
 
 def xprop(*args):
@@ -33,8 +34,7 @@ def root_windows(prop):
 class DesktopTest(E2ETest):
     @classmethod
     def setUpClass(cls):
-        cls.server = XServer(["Xvfb", "{display}", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp",
-                              "+extension", "GLX", "+extension", "RANDR"], "xvfb-desktop")
+        cls.server = XServer(["Xvfb", "{display}"] + XVFB_ARGS, "xvfb-desktop")
         cls.config = tempfile.mkdtemp(prefix="tess-openbox-")  # no user settings: the stock rc.xml
         cls.wm = subprocess.Popen(["openbox"], env=dict(os.environ, HOME=cls.config, XDG_CONFIG_HOME=cls.config),
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -57,6 +57,14 @@ class DesktopTest(E2ETest):
         self.assertIsNotNone(window, "no window " + name)
         self.assertTrue(wait_until(lambda: xdotool("getactivewindow", check=False) == window, 10))
         return proc
+
+    def example_text(self):
+        """The text example (examples/text) running, and its window once it has appeared."""
+        program = self.track(subprocess.Popen(command("example_text"), cwd=self.dir, stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL))
+        window = find_window("Tessaline text", 30)
+        self.assertIsNotNone(window, "the example's window did not appear")
+        return program, window
 
     def test_alt_tab_hides_the_viewer_and_activation_brings_it_back(self):
         self.other_window("other")
@@ -87,10 +95,7 @@ class DesktopTest(E2ETest):
 
     def test_escape_in_another_window_does_not_end_a_windowed_program(self):
         xdotool("mousemove", 960, 540)
-        program = self.track(subprocess.Popen(command("example_text"), cwd=self.dir, stdout=subprocess.DEVNULL,
-                                              stderr=subprocess.DEVNULL))
-        window = find_window("Tessaline text", 30)
-        self.assertIsNotNone(window, "the example's window did not appear")
+        program, window = self.example_text()
         self.other_window("elsewhere")
         with keys_held("Escape"):
             self.assertFalse(wait_until(lambda: program.poll() is not None, 2), "Escape elsewhere ended it")
@@ -102,10 +107,7 @@ class DesktopTest(E2ETest):
     def test_keys_typed_under_another_clients_grab_are_not_the_programs(self):
         # A screen locker grabs the keyboard while the program keeps the focus:
         # what the user types then (Escape here) goes to the locker.
-        program = self.track(subprocess.Popen(command("example_text"), cwd=self.dir, stdout=subprocess.DEVNULL,
-                                              stderr=subprocess.DEVNULL))
-        window = find_window("Tessaline text", 30)
-        self.assertIsNotNone(window, "the example's window did not appear")
+        program, window = self.example_text()
         xdotool("windowactivate", "--sync", window)
         grab = self.track(KeyboardGrab())
         with keys_held("Escape"):

@@ -39,7 +39,7 @@ class ExplorerTest(E2ETest):
 
     def end_with(self, action):
         action()
-        self.assertEqual(self.viewer.wait(20 * SLOW), 0)
+        self.assertEqual(self.viewer.wait(20), 0)
 
     def test_phase_and_cells_keys_change_the_map_and_are_saved(self):
         self.start(pointer_x=384)  # d = 1
@@ -106,7 +106,7 @@ class ExplorerTest(E2ETest):
         time.sleep(1.0 * SLOW)
         self.assertIsNone(self.viewer.proc.poll(), "the viewer ended while minimised")
         close_window("Tessaline", visible=False)
-        self.assertEqual(self.viewer.wait(10 * SLOW), 0)
+        self.assertEqual(self.viewer.wait(10), 0)
         self.assertEqual(self.config_lines(), ["Accelerating phase (degrees): -30", "Max cells to track: 100"])
         self.assertFalse(os.path.exists(os.path.join(self.dir, "graphics_error.log")))
 

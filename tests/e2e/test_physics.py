@@ -3,16 +3,15 @@ solved here in NumPy, the bucket's edge beside it at small d, and in the live
 window the S key, orbits clicked on black and coloured pixels against float
 tracking done here, C, the G plot and the P key's picture."""
 import os
-import subprocess
 import time
 import unittest
 
 import numpy as np
 from PIL import Image
 
-from harness import (DEG, OVERLAY_ROWS, SCREEN_H as H, SCREEN_W as W, SLOW, STATUS_ROWS, WINE, E2ETest, agreement,
-                     command, d_for_pointer, grab_screen, map_colours, map_passes, near, separatrix_curve,
-                     separatrix_mask, texts_of, wait_until, xdotool)
+from harness import (DEG, OVERLAY_ROWS, SCREEN_H as H, SCREEN_W as W, SLOW, STATUS_ROWS, E2ETest, agreement,
+                     d_for_pointer, grab_screen, map_colours, map_passes, near, separatrix_curve, separatrix_mask,
+                     texts_of, wait_until, xdotool)
 
 FULL = (0.0, 2 * np.pi, -3.0, 3.0)
 MARK = 5  # pixels around a fixed point's centre that its circle or cross may cover
@@ -48,16 +47,9 @@ class PhysicsTest(E2ETest):
         return expected, marks
 
     def test_rendered_separatrix_and_the_small_d_bucket_edge(self):
-        e = dict(os.environ)
-        if not WINE:
-            e.pop("DISPLAY", None)  # no display needed
         for degrees, view in ((-30, FULL), (-60, (1.0, 3.0, -1.5, 0.5))):
-            r = subprocess.run(command("tessaline", "--render", "s.png", "--separatrix", "--phase", str(degrees),
-                                       "--d", "0.1", "--cells", "1000", "--size", "1280x800", "--view",
-                                       ",".join(map(str, view))), cwd=self.dir, env=e, capture_output=True,
-                               text=True, timeout=120 * SLOW)
-            self.assertEqual((r.returncode, r.stderr), (0, ""))
-            picture = np.asarray(Image.open(os.path.join(self.dir, "s.png")).convert("RGB"))
+            picture = self.render("s.png", "--separatrix", "--phase", str(degrees), "--d", "0.1", "--cells", "1000",
+                                  "--view", ",".join(map(str, view)))
             curve, marks = self.assert_curve(picture, float(F(degrees * DEG)), view)
             if view == FULL:
                 # The edge of the black region, the curve drawn over it or not,

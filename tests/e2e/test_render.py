@@ -9,35 +9,19 @@ import time
 import unittest
 
 import numpy as np
-from PIL import Image
 
-from harness import (DEG, SCREEN_H, SCREEN_W, SLOW, WINE, E2ETest, agreement, command, map_colours, map_passes,
-                     separatrix_curve, texts_of, view_to_st, xdotool)
+from harness import (DEG, RENDER_H as H, RENDER_W as W, ROOT, SCREEN_H, SCREEN_W, WINE, E2ETest, agreement,
+                     command, map_passes, map_reference, project_version, separatrix_curve, texts_of, tune_degrees,
+                     xdotool)
 
-W, H = 1280, 800
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 PHASE = np.float32(-30 * DEG)
 
 
-def reference(d, w=W, h=H, phase=PHASE, maxit=100, view=None):
-    ranges = view_to_st(*view) if view else ((0.0, 1.0), (0.0, 1.0))
-    return map_colours(map_passes(d, phase, maxit, w, h, *ranges), maxit)
+def reference(d, w=W, h=H, phase_degrees=-30, maxit=100, view=None):
+    return map_reference(d, phase_degrees, maxit, w, h, view)
 
 
 class RenderTest(E2ETest):
-    def run_tessaline(self, *args, env=None, display=False):
-        """Runs the program in the test's folder; on Linux with no DISPLAY unless asked."""
-        e = dict(os.environ, **(env or {}))
-        if not WINE and not display:
-            e.pop("DISPLAY", None)
-        return subprocess.run(command("tessaline", *args), cwd=self.dir, env=e, capture_output=True, text=True,
-                              timeout=120 * SLOW)
-
-    def render(self, name, *args, w=W, h=H, **kw):
-        r = self.run_tessaline("--render", name, "--size", "%dx%d" % (w, h), *args, **kw)
-        self.assertEqual((r.returncode, r.stderr), (0, ""))
-        return np.asarray(Image.open(os.path.join(self.dir, name)).convert("RGB"))
-
     def assert_one_line(self, r, code):
         self.assertEqual(r.returncode, code, r.stderr)
         self.assertRegex(r.stderr, r"^tessaline: [^\n]+\n$")
@@ -56,10 +40,9 @@ class RenderTest(E2ETest):
         with open(os.path.join(self.dir, "config.txt"), "wb") as f:
             f.write(config)
         picture = self.render("made.png", "--d", "1.25", w=320, h=200)
-        expected = reference(1.25, 320, 200, np.float32(45 * DEG), 3)
+        expected = reference(1.25, 320, 200, 45, 3)
         self.assertGreaterEqual(agreement(picture, expected, 0), 0.99)
-        with open(os.path.join(ROOT, "CMakeLists.txt")) as f:
-            version = re.search(r"project\(tessaline VERSION ([0-9.]+)", f.read()).group(1)
+        version = project_version()
         self.assertEqual(texts_of(os.path.join(self.dir, "made.png")),
                          {"phase": "45", "d": "1.25", "cells": "3", "view": "0,6.283185307179586,-3,3",
                           "Software": "tessaline " + version})
@@ -138,8 +121,7 @@ class RenderTest(E2ETest):
             self.assertAlmostEqual(float(fields[1]), black * pixel_area, delta=0.005 * w * h * pixel_area)
             self.assertAlmostEqual(float(fields[2]), continuum, delta=1e-6)
             self.assertAlmostEqual(float(fields[3]), float(fields[1]) / float(fields[2]), places=12)
-            tune = np.degrees(np.arccos(1 - d * d * abs(np.cos(np.pi / 2 + float(PHASE))) / 2))
-            self.assertAlmostEqual(float(fields[4]), tune, places=9)
+            self.assertAlmostEqual(float(fields[4]), tune_degrees(d, float(PHASE)), places=9)
 
     def test_help_lists_the_keys_as_the_readme_does(self):
         r = self.run_tessaline("--help")

@@ -16,8 +16,7 @@ STAMP = re.compile(r"^\d{4}-[A-Z][a-z]{2}-\d{2} \d{2}:\d{2}:\d{2} ")
 class WindowTest(E2ETest):
     def open(self, windowed, w=0, h=0, title="probe window", env=None):
         self.probe = self.track(Probe(self.dir, env))
-        line = self.probe.ask("open %d %d %d %s" % (windowed, w, h, title), "opened", 30)
-        return {k: int(v) for k, v in (p.split("=") for p in line.split()[1:])}
+        return self.probe.open(windowed, w, h, title)
 
     def test_full_screen_covers_the_screen(self):
         r = self.open(0)
@@ -75,13 +74,10 @@ class WindowTest(E2ETest):
         time.sleep(0.3 * SLOW)
         with keys_held("a"):
             self.probe.pump_until(lambda s: False, 0.3)
-            line = self.probe.ask("key 41")
-            self.assertTrue(int(line.split()[1].split("=")[1]) & 0x80, line)
+            self.assertTrue(self.probe.key(0x41) & 0x80)
         time.sleep(0.2 * SLOW)
         self.probe.state()
-        line = self.probe.ask("key 41")
-        now, before = (int(p.split("=")[1]) for p in line.split()[1:])
-        self.assertFalse(now & 0x80, line)
+        self.assertFalse(self.probe.key(0x41) & 0x80)
 
     @unittest.skipIf(WINE, "Wine only knows of buttons pressed over its own windows")
     def test_button_held_at_open_is_not_reported_until_released(self):
@@ -123,8 +119,7 @@ class WindowTest(E2ETest):
         self.assertEqual(s["minp"], 0)
         with keys_held("b"):
             self.probe.pump_until(lambda s: False, 0.3)
-            now = int(self.probe.ask("key 42").split()[1].split("=")[1])
-            self.assertFalse(now & 0x80, "the snapshot was refreshed while minimised")
+            self.assertFalse(self.probe.key(0x42) & 0x80, "the snapshot was refreshed while minimised")
 
     @unittest.skipIf(WINE, "the X11 backend's key translation; Wine has its own")
     def test_lock_keys_give_their_state_and_the_keypad_follows_num_lock(self):

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +50,13 @@ void write_file(const std::string& path, const std::string& bytes) {
 }
 
 void write_file(const std::string& path, const Bytes& bytes) { write_file(path, std::string(bytes.begin(), bytes.end())); }
+
+std::vector<std::string> sorted_names(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // The process that runs the tests, by id: this one, or in a death test's
 // child (which inherits the variable) its parent, so that both name the same

@@ -20,6 +20,14 @@ uint32_t float_bits(float f);
 std::string read_file(const std::string& path);  // "<missing>" when it cannot be opened
 void write_file(const std::string& path, const std::string& bytes);  // a test failure when it cannot
 void write_file(const std::string& path, const Bytes& bytes);
+std::vector<std::string> sorted_names(const std::filesystem::path& dir);  // of what the folder holds
+
+// The line end a text-mode write gives.
+#ifdef _WIN32
+constexpr char TEXT_EOL[] = "\r\n";
+#else
+constexpr char TEXT_EOL[] = "\n";
+#endif
 
 // A fresh folder for one test, named after the test and the process (other
 // builds' runs may be going on beside this one; a death test's child names its

@@ -36,12 +36,19 @@ uint32_t test_pixel(int x, int y) {
     return (uint32_t)p[0] << 16 | (uint32_t)p[1] << 8 | p[2];
 }
 
-std::vector<uint32_t> test_read_picture(int w, int h) {
-    std::vector<uint8_t> rgb = test_read_pixels(0, 0, w, h);
-    std::vector<uint32_t> out((size_t)w * h);
+std::vector<uint32_t> pack_rgb(const std::vector<uint8_t>& rgb) {
+    std::vector<uint32_t> out(rgb.size() / 3);
     for (size_t i = 0; i < out.size(); i++)
         out[i] = (uint32_t)rgb[3 * i] << 16 | (uint32_t)rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
     return out;
+}
+
+std::vector<uint32_t> test_read_picture(int w, int h) { return pack_rgb(test_read_pixels(0, 0, w, h)); }
+
+void test_clear(uint32_t rgb) {
+    glClearColor((rgb >> 16 & 0xFF) / 255.0f, (rgb >> 8 & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
 }
 
 static const GLenum pixel_store_names[2][4] = {

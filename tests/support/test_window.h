@@ -16,6 +16,13 @@ uint32_t test_pixel(int x, int y);
 // The w x h pixels at the window's top-left as 0xRRGGBB, rows top first.
 std::vector<uint32_t> test_read_picture(int w, int h);
 
+// RGB bytes, three a pixel, as 0xRRGGBB pixels.
+std::vector<uint32_t> pack_rgb(const std::vector<uint8_t>& rgb);
+
+// Clears the back buffer's colour to 0xRRGGBB, and its depth; the clear colour
+// goes back to black.
+void test_clear(uint32_t rgb);
+
 // Sets both pixel stores, pack and unpack, to a caller's state far from GL's
 // defaults (alignment 8, rows of 4096 pixels, 64 rows and 3 pixels skipped):
 // a read-back or upload that does not pin its own state would write or read

@@ -143,17 +143,14 @@ void changes(GrowArray* list, FuzzInput* in, uint8_t op, char sep) {
     fuzz_require(config_has(*list, k), "a key just set is not found");
 }
 
-void open_config() {}
-
 }  // namespace
 
-TESS_FUZZ_TARGET(config, open_config) {
+TESS_FUZZ_TARGET(config, nullptr) {
     FuzzInput in = {data, size, 0};
     char sep = separators[in.byte() % sizeof separators];
     size_t length = in.byte() | (size_t)in.byte() << 8;
-    const std::string file = fuzz_temp_path("config");
-    const std::string rewritten = file + ".out";
-    fuzz_require(fuzz_write_file(file, in.bytes(length)), "the input file could not be written");
+    FuzzTempFile file("config", in.bytes(length));
+    FuzzTempFile rewritten("config_out");
 
     GrowArray list = read_config(file.c_str(), sep);
     fuzz_require(all_fields(pairs_of(list), sep), "a read entry holds what its line cannot");
@@ -171,7 +168,5 @@ TESS_FUZZ_TARGET(config, open_config) {
     fuzz_require(pairs_of(again) == before, "the rewrite does not read back as the same list");
     free_config(list);
     free_config(again);
-    remove(file.c_str());
-    remove(rewritten.c_str());
     return 0;
 }

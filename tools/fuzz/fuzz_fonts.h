@@ -5,6 +5,7 @@
 #pragma once
 #include "framework/text/font.h"
 #include "framework/text/text.h"
+#include "tests/support/fonts.h"
 #include "tests/support/test_window.h"
 
 inline Font* fuzz_normal_font = nullptr;
@@ -26,8 +27,7 @@ inline void fuzz_fonts_reset() {
     }
     if (!fuzz_normal_font) {
         current_font = nullptr;
-        loadfont_data(embedded_font, embedded_font_size, "normal", false);
-        fuzz_normal_font = fonts[font_registry.count - 1];
+        fuzz_normal_font = load_embedded_font("normal");
     }
     font_set_name(fuzz_normal_font, "normal");
     current_font = nullptr;  // font_select ignores the current font

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/util/grow_array.h"
+#include "framework/util/utils.h"
 #include "tools/fuzz/fuzz_target.h"
 
 namespace {
@@ -16,15 +17,6 @@ namespace {
 // Elements appended by the operations; larger ones are left alone, as an
 // element of gigabytes would only measure the heap.
 const int32_t max_append_size = 4096;
-
-std::string read_back(FILE* f) {
-    std::string out;
-    rewind(f);
-    char buf[4096];
-    size_t got;
-    while ((got = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, got);
-    return out;
-}
 
 bool same_array(const GrowArray& a, const GrowArray& b) {
     if (a.count != b.count || a.element_size != b.element_size || a.capacity != b.capacity ||
@@ -55,8 +47,7 @@ TESS_FUZZ_TARGET(grow_array, nullptr) {
     if (size < 1) return 0;
     const bool small = data[0] & 1;
     const std::string file(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const std::string path = fuzz_temp_path("grow_array");
-    fuzz_require(fuzz_write_file(path, file), "the input file could not be written");
+    FuzzTempFile path("grow_array", file);
 
     FILE* f = fopen(path.c_str(), "rb");
     fuzz_require(f != nullptr, "the input file could not be opened");
@@ -67,7 +58,6 @@ TESS_FUZZ_TARGET(grow_array, nullptr) {
         fuzz_require(same_array(a, by_name), "array_load_small differs from array_read_small");
         array_free(by_name);
     }
-    remove(path.c_str());
     if (!a.data) {
         fuzz_require(a.count == 0, "a failed read has elements");
         array_free(a);
@@ -82,15 +72,17 @@ TESS_FUZZ_TARGET(grow_array, nullptr) {
     if (block) ((volatile char*)a.data)[block - 1] = ((volatile char*)a.data)[block - 1];
 
     // Written back, the array is the bytes it was read from.
-    FILE* out = fopen(path.c_str(), "wb+");
+    FILE* out = fopen(path.c_str(), "wb");
     fuzz_require(out != nullptr, "the output file could not be opened");
     if (small)
         array_write_small(a, out);
     else
         array_write(a, out);
-    std::string written = read_back(out);
     fclose(out);
-    remove(path.c_str());
+    int length = 0;
+    char* back = (char*)read_whole_file(path.c_str(), &length);
+    const std::string written = back ? std::string(back, (size_t)length) : std::string();
+    free(back);
     fuzz_require(written == file.substr(0, header + bytes), "written back differs from what was read");
 
     use(&a, data[0]);

@@ -109,3 +109,18 @@ inline bool fuzz_write_file(const std::string& path, const std::string& bytes) {
     if (fclose(f) != 0) ok = false;
     return ok;
 }
+
+// A temporary file of this process (fuzz_temp_path), holding the bytes given
+// if any, removed when it goes out of scope.
+struct FuzzTempFile {
+    std::string path;
+
+    explicit FuzzTempFile(const char* tag) : path(fuzz_temp_path(tag)) {}
+    FuzzTempFile(const char* tag, const std::string& bytes) : FuzzTempFile(tag) {
+        fuzz_require(fuzz_write_file(path, bytes), "the input file could not be written");
+    }
+    ~FuzzTempFile() { remove(path.c_str()); }
+    FuzzTempFile(const FuzzTempFile&) = delete;
+    FuzzTempFile& operator=(const FuzzTempFile&) = delete;
+    const char* c_str() const { return path.c_str(); }
+};

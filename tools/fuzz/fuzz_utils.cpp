@@ -16,11 +16,14 @@
 namespace {
 
 void whole_file(const std::string& bytes) {
-    const std::string path = fuzz_temp_path("utils");
-    fuzz_require(fuzz_write_file(path, bytes), "the input file could not be written");
+    std::string path;
     int length = -7;
-    void* block = read_whole_file(path.c_str(), &length);
-    remove(path.c_str());
+    void* block;
+    {
+        FuzzTempFile file("utils", bytes);
+        path = file.path;
+        block = read_whole_file(file.c_str(), &length);
+    }  // removed: read again below as a missing file
     fuzz_require(length == (int)bytes.size(), "read_whole_file length");
     fuzz_require(bytes.empty() ? block == nullptr : block && memcmp(block, bytes.data(), bytes.size()) == 0,
                  "read_whole_file bytes");
