@@ -79,7 +79,7 @@ TEST(Overlay, FourTextsWhereTheyBelong) {
     int width = text_width(o.text);
     EXPECT_TRUE(has_white(width - 8, 2 * h, 8, h));
     glClearColor(0, 0, 0, 0);
-    graphics.clear_colour = 0x01000000u;
+    graphics.clear_colour = CLEAR_COLOUR_UNSET;
 }
 
 TEST(Overlay, FrameRateLeavesOutItsOwnWork) {

@@ -111,7 +111,7 @@ TEST_F(WindowTest, PerspectiveMatrices) {
 }
 
 TEST_F(WindowTest, EndFrameSetsTheClearColourOnlyWhenItChanges) {
-    graphics.clear_colour = 0x01000000u;  // as after open_graphics
+    graphics.clear_colour = CLEAR_COLOUR_UNSET;
     glClearColor(0.2f, 0.3f, 0.4f, 0);
     end_frame(0);
     float cc[4];
@@ -145,7 +145,7 @@ TEST_F(WindowTest, ClearRectClearsOnlyItsRectangle) {
     EXPECT_EQ(test_pixel(40, 479 - 20), 0xFFFFFFu);
     EXPECT_EQ(test_pixel(10, 479 - 60), 0xFFFFFFu);
     EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    graphics.clear_colour = 0x01000000u;
+    graphics.clear_colour = CLEAR_COLOUR_UNSET;
 }
 
 TEST_F(WindowTest, BrightnessRule) {
