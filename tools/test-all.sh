@@ -50,6 +50,15 @@ run_suites() {
   local passed=$((1 - layers_failed)) failed=$layers_failed
   for preset in linux linux-asan windows-mingw; do
     echo "== tests: $preset"
+    # One wineserver for the whole Windows run. By default it exits, with its
+    # system processes, the moment the last Wine process ends, and a test
+    # starting in that moment can be taken down with it. The system processes
+    # start here, on /dev/null: started by the first test they would hold its
+    # output pipe open, and ctest would wait for them.
+    if [ "$preset" = windows-mingw ]; then
+      wineserver -p
+      wine cmd /c exit </dev/null >/dev/null 2>&1
+    fi
     # One test at a time: they share the display, the pointer and the keyboard.
     # The presets carry the sanitizer and Wine settings.
     tally 'tests passed, [0-9]+ tests failed out of [0-9]+' ctest --preset "$preset"

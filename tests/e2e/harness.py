@@ -264,7 +264,11 @@ class Probe:
                                      stderr=subprocess.PIPE, cwd=cwd, env=e, text=True, bufsize=1)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
-        self.expect("ready", 30)
+        try:
+            self.expect("ready", 30)
+        except AssertionError:
+            self.kill()  # not yet tracked by the test: nobody else would
+            raise
 
     def _read(self):
         for line in self.proc.stdout:
@@ -279,7 +283,7 @@ class Probe:
             except queue.Empty:
                 raise AssertionError("no %r from the probe in time" % prefix)
             if line is None:
-                raise AssertionError("probe ended while waiting for %r" % prefix)
+                raise AssertionError("probe ended while waiting for %r: %s" % (prefix, self._how_it_ended()))
             if line.startswith(prefix):
                 return line
 
@@ -315,6 +319,22 @@ class Probe:
             s = self.state()
         return s
 
+    def _how_it_ended(self):
+        """Exit status and the tail of standard error, so that a probe lost at
+        start-up (under Wine, say) leaves its reason in the failure."""
+        try:
+            code = self.proc.wait(timeout=5 * SLOW)
+        except subprocess.TimeoutExpired:
+            code = "still running with its output closed"
+        self.kill_only()
+        err = self.proc.stderr.read() if self.proc.stderr and not self.proc.stderr.closed else ""
+        return "exit %s, stderr %r" % (code, err[-2000:])
+
+    def kill_only(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
     def wait(self, timeout=10.0):
         try:
             return self.proc.wait(timeout=timeout * SLOW)
@@ -322,9 +342,7 @@ class Probe:
             self.kill()
 
     def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+        self.kill_only()
         for s in (self.proc.stdin, self.proc.stdout, self.proc.stderr):
             try:
                 s.close()
