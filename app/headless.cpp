@@ -29,14 +29,9 @@ void (*headless_after_draw)() = nullptr;
 HeadlessParams headless_params(const CliOptions& o) {
     HeadlessParams r;
     ViewerParams p = peek_viewer_params();
-    r.phase_degrees = p.phase_degrees;
-    r.phase = p.phase;
-    r.cells = p.cells;
-    if (o.has_phase) {
-        r.phase_degrees = o.phase_degrees;
-        r.phase = map_phase_radians(o.phase_degrees);
-    }
-    if (o.has_cells) r.cells = o.cells;
+    r.phase_degrees = o.has_phase ? o.phase_degrees : p.phase_degrees;
+    r.phase = map_phase_radians(r.phase_degrees);
+    r.cells = o.has_cells ? o.cells : p.cells;
     r.maxit = map_maxit(r.cells);
     return r;
 }

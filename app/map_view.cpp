@@ -88,9 +88,8 @@ void map_view_release(MapView* m) {
 }
 
 static bool same_inputs(const MapInputs& a, const MapInputs& b) {
-    return a.d == b.d && a.phase == b.phase && a.maxit == b.maxit && a.view.x0 == b.view.x0 &&
-           a.view.x1 == b.view.x1 && a.view.xp0 == b.view.xp0 && a.view.xp1 == b.view.xp1 && a.width == b.width &&
-           a.height == b.height;
+    return a.d == b.d && a.phase == b.phase && a.maxit == b.maxit && view_equal(a.view, b.view) &&
+           a.width == b.width && a.height == b.height;
 }
 
 // Target size of a map drawn at 1/level resolution.

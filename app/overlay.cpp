@@ -20,17 +20,9 @@ void overlay_draw(Overlay* o, double d, float phase, const char* fragment_log, c
 
     int w2 = graphics.width / 2;
     float h = font_line_height;
-    begin_text();
-    draw_text((float)w2, 2 * h, 0, 0, o->text, 0xFFFFFF);
-    end_text();
-    begin_text();
-    draw_text(0, 0, 0, 0, fragment_log, 0xFFFFFF);
-    end_text();
-    begin_text();
-    draw_text((float)w2, 0, 0, 0, link_log, 0xFFFFFF);
-    end_text();
+    draw_text_once((float)w2, 2 * h, 0, 0, o->text, 0xFFFFFF);
+    draw_text_once(0, 0, 0, 0, fragment_log, 0xFFFFFF);
+    draw_text_once((float)w2, 0, 0, 0, link_log, 0xFFFFFF);
     snprintf(o->text, sizeof o->text, "Synchrotron tune per cell = %lg degrees", synchrotron_tune(d, phase));
-    begin_text();
-    draw_text(0, 2 * h, 0, 0, o->text, 0xFFFFFF);
-    end_text();
+    draw_text_once(0, 2 * h, 0, 0, o->text, 0xFFFFFF);
 }

@@ -85,9 +85,7 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
     float h = font_line_height;
     float y = graphics.height - h - 4;
     draw_dark_band(0, y, (float)graphics.width, h + 4);
-    begin_text();
-    draw_text(6, y + 2, 0, 0, text, 0xFFFFFF);
-    end_text();
+    draw_text_once(6, y + 2, 0, 0, text, 0xFFFFFF);
 }
 
 void help_draw() {

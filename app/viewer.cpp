@@ -1,17 +1,15 @@
 // The stability viewer: start-up, then one frame after another until the
-// window is closed or Escape or Q is held; phase and cells changed with the
+// window is closed or Escape or Q is pressed; phase and cells changed with the
 // keys go back to "config.txt" at the end. This file only strings the parts
 // together: controls (viewer_state), then the frame (viewer_frame: map,
 // physics over it, texts).
 #include <cstdlib>
 
 #include "app/headless.h"
-#include "app/stability_shader.h"
 #include "app/viewer_frame.h"
 #include "app/viewer_params.h"
 #include "app/viewer_state.h"
 #include "framework/platform/entry.h"
-#include "framework/shader/shader.h"
 #include "framework/window/clock.h"
 #include "framework/window/error_log.h"
 #include "framework/window/graphics.h"
@@ -44,13 +42,8 @@ int app_main(const char*) {
     GraphicsState& g = graphics;
     ViewerParams params = read_viewer_params();
     if (!open_graphics(0, 0, "Tessaline")) return 0;
-    overlay_load_font();
-    load_gl2_functions();
-    char* fragment_log = nullptr;
-    char* link_log = nullptr;
-    GLuint program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
     static ViewerFrame frame;  // the logs it holds are never released: they live as long as the process
-    viewer_frame_start(&frame, program, fragment_log, link_log);
+    viewer_frame_start(&frame);
     if (g.width == 0) fatal_error("GRAPHICS() macro not called at LOOP start, or no resolution specified");
     pump_messages();
     ViewerState state = viewer_state_make(params.phase_degrees, params.cells);

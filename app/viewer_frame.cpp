@@ -4,11 +4,17 @@
 #include <cstdio>
 
 #include "app/map_png.h"
+#include "app/stability_shader.h"
 #include "app/status.h"
+#include "framework/shader/shader.h"
 #include "framework/window/graphics.h"
 
-void viewer_frame_start(ViewerFrame* f, GLuint program, const char* fragment_log, const char* link_log) {
-    f->program = program;
+void viewer_frame_start(ViewerFrame* f) {
+    overlay_load_font();
+    load_gl2_functions();
+    char* fragment_log = nullptr;
+    char* link_log = nullptr;
+    f->program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
     f->fragment_log = fragment_log;
     f->link_log = link_log;
     overlay_start(&f->overlay);

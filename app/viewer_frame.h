@@ -25,8 +25,10 @@ struct ViewerFrame {
     int picture_number;  // the next picture name to try
 };
 
-// The parts made; the overlay's clock starts.
-void viewer_frame_start(ViewerFrame* f, GLuint program, const char* fragment_log, const char* link_log);
+// Once the window is open: the font loaded, the GL 2 entry points fetched, the
+// stability program built (its logs kept for the overlay), the parts made and
+// the overlay's clock started.
+void viewer_frame_start(ViewerFrame* f);
 // The frame for the state, its input applied; `now` is the frame's clock
 // reading. Nothing is measured while the window is minimised.
 void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now);

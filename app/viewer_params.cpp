@@ -49,26 +49,21 @@ ViewerParams peek_viewer_params() {
     return p;
 }
 
-// The entry a lookup of `query` reads gets `value`: the one the next start will
-// find, even when the user's own shorter key shadows the default one.
-static void replace_found(GrowArray* list, const char* query, const char* value) {
-    int i = config_find(*list, query);
-    if (i >= 0) config_replace(list, ((const ConfigEntry*)list->data)[i].key, value);  // the last with that key: i
-}
-
 int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool cells_changed) {
     if (!phase_changed && !cells_changed) return 1;  // the file stays exactly as the start left it
     // Read again: whatever the user edited meanwhile is kept.
     GrowArray list = read_config("config.txt", ':');
     add_defaults(&list);
+    // Each value goes to the entry the next start reads, even a shorter key of
+    // the user's that shadows the default one.
     char text[64];
     if (phase_changed) {
         snprintf(text, sizeof text, "%.15lg", phase_degrees);
-        replace_found(&list, PHASE_KEY, text);
+        config_replace_found(&list, PHASE_KEY, text);
     }
     if (cells_changed) {
         snprintf(text, sizeof text, "%d", cells);
-        replace_found(&list, CELLS_QUERY, text);
+        config_replace_found(&list, CELLS_QUERY, text);
     }
     int ok = write_config(list, "config.txt", ':');
     free_config(list);

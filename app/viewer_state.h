@@ -56,7 +56,7 @@ struct ViewerState {
     OrbitStart orbits[viewer_max_orbits];  // oldest first
     int orbit_count;
     int orbit_serial;       // the next orbit's
-    bool save_requested;    // P: the driver saves this frame's picture
+    bool save_requested;    // P: the frame saves its picture once drawn
     char notice[96];        // shown in the status line until notice_until (clock seconds)
     double notice_until;
 };

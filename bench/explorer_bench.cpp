@@ -6,23 +6,14 @@
 // default, and all on: separatrix, 16 orbits of 1000 cells, plot, status
 // line), overlay; then finish, swap, clear, pump.
 // Run under an X display: tools/with-xvfb.sh build-linux/explorer_bench [frames]
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 
-#include "app/overlay.h"
-#include "app/stability_shader.h"
 #include "app/viewer_frame.h"
-#include "framework/shader/shader.h"
 #include "framework/window/clock.h"
 #include "framework/window/graphics.h"
-
-static double now_s() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
 
 struct Bench {
     ViewerFrame f;
@@ -40,9 +31,9 @@ struct Bench {
     template <typename F>
     double seconds_per_frame(int frames, bool preview, F d_of) {
         for (int i = 0; i < 2; i++) frame(d_of(i), preview);
-        double t0 = now_s();
+        double t0 = timer();
         for (int i = 0; i < frames; i++) frame(d_of(i), preview);
-        return (now_s() - t0) / frames;
+        return (timer() - t0) / frames;
     }
 };
 
@@ -50,11 +41,7 @@ int main(int argc, char** argv) {
     int frames = argc > 1 ? atoi(argv[1]) : 20;
     if (!open_graphics(0, 0, "explorer bench")) return 1;
     Bench b;
-    overlay_load_font();
-    load_gl2_functions();
-    char *fragment_log = nullptr, *link_log = nullptr;
-    GLuint program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
-    viewer_frame_start(&b.f, program, fragment_log, link_log);
+    viewer_frame_start(&b.f);
     printf("%d x %d, %s\n", graphics.width, graphics.height, (const char*)glGetString(GL_RENDERER));
 
     const float d = 0.1f, other = std::nextafter(d, 1.0f);  // a step apart: the map is drawn every frame
