@@ -43,7 +43,8 @@ else()
   list(TRANSFORM TESS_DEV_DEPENDS REPLACE "^(.+)$" "lib\\1-dev")
   list(JOIN TESS_DEV_DEPENDS ", " CPACK_DEBIAN_DEV_PACKAGE_DEPENDS)
 endif()
-# The viewer ships without its debugging information; the libraries keep their symbols.
+# The programs ship without their debugging information (on Linux the viewer,
+# the only program the package installs); the libraries keep their symbols.
 if(WIN32)
   set(CPACK_STRIP_FILES tessaline ${TESS_EXAMPLE_TARGETS})
   list(TRANSFORM CPACK_STRIP_FILES APPEND .exe)

@@ -367,6 +367,12 @@ TEST(ConfigTyped, NthHasSetAndReplace) {
     ConfigEntry* e = (ConfigEntry*)m.data;
     config_set(&m, "other", e[2].value);  // its own text as the new value
     EXPECT_EQ(or_none(config_get(m, "other")), "0");
+    // config_replace_found writes where config_get reads: the shortest key.
+    EXPECT_EQ(config_replace_found(&m, "max cells", "9"), 1);
+    EXPECT_EQ(or_none(config_get(m, "MAX CELLS")), "9");
+    EXPECT_EQ(pairs(m), (Pairs{{"Max cells to track", "100"}, {"Max cells x", "9"}, {"other", "0"}, {"new", "n"}}));
+    EXPECT_EQ(config_replace_found(&m, "absent", "1"), 0);
+    EXPECT_EQ(m.count, 4u);
     free_config(l);
     free_config(m);
 }

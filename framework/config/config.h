@@ -56,4 +56,7 @@ void config_set_ints(GrowArray* list, const char* key, const int* values, unsign
 void config_set_floats(GrowArray* list, const char* key, const float* values, unsigned count);
 void config_set_doubles(GrowArray* list, const char* key, const double* values, unsigned count);
 int config_replace(GrowArray* list, const char* key, const char* value);  // 1 when replaced
+// The entry config_find picks for query gets value: the one the next reading
+// finds. 1 when replaced; 0, adding nothing, when none matches.
+int config_replace_found(GrowArray* list, const char* query, const char* value);
 void append_text(char** text, const char* suffix);  // *text: heap text or null

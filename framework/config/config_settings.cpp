@@ -154,6 +154,13 @@ int config_replace(GrowArray* list, const char* key, const char* value) {
     return 1;
 }
 
+int config_replace_found(GrowArray* list, const char* query, const char* value) {
+    int i = config_find(*list, query);
+    if (i < 0) return 0;
+    set_value(&config_entries(*list)[i], value);
+    return 1;
+}
+
 void append_text(char** text, const char* suffix) {
     const char* old = *text ? *text : "";
     size_t a = strlen(old), b = strlen(suffix);

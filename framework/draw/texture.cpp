@@ -138,12 +138,7 @@ unsigned make_cube_map(CubeDirectionFn fn, unsigned size, unsigned samples) {
             }
         static const int upload_order[6] = {4, 5, 2, 3, 0, 1};  // +X, -X, +Y, -Y, +Z, -Z
         for (int f = 0; f < 6; f++) {
-            GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + f;
-            unsigned char* pixels = call_faces[upload_order[f]];
-            PixelStore saved = pixel_store_pin(false);
-            glTexImage2D(target, 0, 3, (GLsizei)size, (GLsizei)size, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-            pixel_store_restore(saved);
-            build_mipmaps((int)target, 3, GL_RGB, (int)size, (int)size, pixels);
+            upload_texture(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 3, (int)size, (int)size, call_faces[upload_order[f]]);
         }
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);

@@ -1,5 +1,6 @@
-// Key codes shared by the backends: the X11 keysym -> Windows virtual-key
-// table, kept free of X11 headers so it can be tested on its own.
+// Key codes: the virtual-key codes the backends report and programs test, the
+// X11 keysym -> virtual-key table, and the flag a key press carries for Shift;
+// free of X11 headers so that it can be tested on its own.
 #pragma once
 #include <cstdint>
 

@@ -177,10 +177,8 @@ void plat_change_display_mode(int width, int height) {
 void plat_restore_display_mode() {
     // Only a connection that changed the mode has one to restore: a process
     // without a display (--render) must not open one here.
-    if (!saved.changed.load()) return;
-    Display* d = x11_display();
-    if (!d || !saved.changed.exchange(false)) return;
-    set_size(d, saved.size, saved.rotation);
+    if (!saved.changed.exchange(false)) return;
+    if (Display* d = x11_display()) set_size(d, saved.size, saved.rotation);
 }
 
 #else

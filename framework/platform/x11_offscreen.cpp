@@ -77,6 +77,13 @@ bool create_egl(OffscreenContext* c, char* why, size_t size) {
 }
 #endif
 
+// The parts of a GLX context that were made, and the display they were made on.
+void release_glx(Display* d, GLXContext ctx, GLXPbuffer pbuffer) {
+    if (ctx) glXDestroyContext(d, ctx);
+    if (pbuffer) glXDestroyPbuffer(d, pbuffer);
+    XCloseDisplay(d);
+}
+
 bool create_glx(OffscreenContext* c, char* why, size_t size) {
     const char* name = getenv("DISPLAY");
     if (!name || !name[0]) {
@@ -107,9 +114,7 @@ bool create_glx(OffscreenContext* c, char* why, size_t size) {
     XSetErrorHandler(old_handler);
     if (!ok) {
         snprintf(why, size, "no pbuffer context on display %s", name);
-        if (ctx) glXDestroyContext(d, ctx);
-        if (pbuffer) glXDestroyPbuffer(d, pbuffer);
-        XCloseDisplay(d);
+        release_glx(d, ctx, pbuffer);
         return false;
     }
     c->display = d;
@@ -155,9 +160,7 @@ void plat_release_offscreen_context(void* context) {
 #endif
     if (c->glx_context) {
         glXMakeContextCurrent(c->display, None, None, nullptr);
-        glXDestroyContext(c->display, c->glx_context);
-        glXDestroyPbuffer(c->display, c->pbuffer);
-        XCloseDisplay(c->display);
+        release_glx(c->display, c->glx_context, c->pbuffer);
     }
     delete c;
 }

@@ -148,10 +148,7 @@ void loadfont_data(const unsigned char* data, uint32_t length, const char* name,
     glBindTexture(GL_TEXTURE_2D, f->texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    PixelStore saved = pixel_store_pin(false);  // rows are w * 4 bytes, unpadded
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    build_mipmaps(GL_TEXTURE_2D, 4, GL_RGBA, w, h, texels);
-    pixel_store_restore(saved);
+    upload_texture(GL_TEXTURE_2D, 4, w, h, texels);  // rows are w * 4 bytes, unpadded
     free(texels);
 
     font_minify_contrast(f);

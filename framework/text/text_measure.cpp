@@ -40,8 +40,6 @@ static int text_element(const unsigned char* s, size_t i, size_t limit, size_t* 
     return ELEMENT_CONTROL;
 }
 
-static int clamp_int(int64_t v) { return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int)v; }
-
 // The measuring rule. Spacing and glyph are rounded apart, unlike draw_text's
 // advance, so the two may differ by a pixel per glyph. A style can scale a
 // glyph past any int; such widths saturate rather than wrap.
@@ -52,7 +50,7 @@ static int glyph_measure(int c) {
     const Font* base = st.base ? st.base : current_font;
     int w = (c >= 0 && c < 512) ? base->glyph_width[c] : 0;  // outside the tables: spacing only
     int64_t spacing = trunc_int(font_cell_width * letter_spacing + 0.5);
-    return clamp_int(spacing + trunc_int(w * st.x_scale * (1 + st.boldness) + 0.5));
+    return clamp_to_int(spacing + trunc_int(w * st.x_scale * (1 + st.boldness) + 0.5));
 }
 
 static bool is_space_byte(int c) { return c == 32 || (c >= 9 && c <= 13); }
@@ -68,7 +66,7 @@ static int measure_sum(const unsigned char* s, size_t limit, bool word) {
         if (c != ELEMENT_CONTROL) sum += glyph_measure(c);
         i = next;
     }
-    return clamp_int(sum);
+    return clamp_to_int(sum);
 }
 
 static int width_of_sum(int sum) { return sum > 1 ? sum - 1 : 0; }

@@ -19,11 +19,10 @@ int lower_ascii(char c) {
 int char_code(char c) { return (unsigned char)c; }
 
 int parse_int(const char* s) {
-    long long v = strtoll(s, nullptr, 10);  // saturates at the long long range
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return (int)v;
+    return clamp_to_int(strtoll(s, nullptr, 10));  // strtoll saturates at the long long range
 }
+
+int clamp_to_int(long long v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : (int)v; }
 
 int trunc_int(double v) {
     if (!(v == v)) return 0;

@@ -22,6 +22,8 @@ int parse_int(const char* s);
 // trunc(v) as an int, likewise defined everywhere: beyond the int range it
 // clamps to INT_MIN / INT_MAX, and NaN gives 0.
 int trunc_int(double v);
+// v clamped to the int range.
+int clamp_to_int(long long v);
 int copy_string(char** out, const char* s);     // *out = heap copy; returns strlen(s)
 int replace_string(char** p, const char* s);    // frees *p first; s must not be *p
 // The file's bytes (not NUL-terminated) and *length; null for an empty file

@@ -3,7 +3,8 @@
 #pragma once
 #include <cstddef>
 
-// Writes size bytes to "<filename>.tmp" in the same folder and renames that
-// over filename. False, with no temporary left behind and filename untouched,
+// Writes size bytes to a temporary in the same folder ("<filename>.tmp", or
+// "<filename>.N.tmp" when a file of that name is already there) and renames
+// that over filename. False, with no temporary left behind and filename untouched,
 // when the name is empty or any step fails.
 bool write_file_whole(const char* filename, const void* data, size_t size);
