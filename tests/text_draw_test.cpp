@@ -15,6 +15,7 @@
 #include "framework/text/text.h"
 #include "framework/window/graphics.h"
 #include "tests/support/feedback.h"
+#include "tests/support/fonts.h"
 #include "tests/support/test_window.h"
 
 namespace {
@@ -90,17 +91,11 @@ Font* test_font() {
     return f;
 }
 
-// TextState as the program starts with it.
-const float initial_scale_x = text_scale_x, initial_scale_y = text_scale_y, initial_spacing = letter_spacing;
-const int initial_blend = text_blend_mode, initial_passes = text_passes;
-const uint8_t initial_pitch = fixed_pitch;
-
 class TextDraw : public ::testing::Test {
 protected:
     void SetUp() override {
         test_window_open(640, 480);
-        text_scale_x = initial_scale_x, text_scale_y = initial_scale_y, letter_spacing = initial_spacing;
-        text_blend_mode = initial_blend, text_passes = initial_passes, fixed_pitch = initial_pitch;
+        restore_text_settings();
         font_select(test_font());
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -19,8 +19,6 @@ static const std::string EOL = TEXT_EOL;
 static const std::string DEFAULTS =
     "Accelerating phase (degrees): -30" + EOL + "Max cells to track: 100" + EOL;
 
-static float radians(double degrees) { return map_phase_radians(degrees); }
-
 class ViewerParamsFile : public ::testing::Test {
 protected:
     ScratchFolder scratch{true};  // the working folder, where the viewer keeps "config.txt"
@@ -30,7 +28,7 @@ protected:
 
 TEST_F(ViewerParamsFile, FirstRunWritesBothDefaults) {
     ViewerParams p = read_viewer_params();
-    EXPECT_EQ(p.phase, radians(-30));
+    EXPECT_EQ(p.phase, map_phase_radians(-30));
     EXPECT_EQ(p.cells, 100);
     EXPECT_EQ(config_bytes(), DEFAULTS);
     EXPECT_FALSE(fs::exists("config.txt.new"));
@@ -42,7 +40,7 @@ TEST_F(ViewerParamsFile, FirstRunWritesBothDefaults) {
 TEST_F(ViewerParamsFile, UserEditsWinAndSurviveInNormalForm) {
     write_config_bytes("Accelerating phase (degrees):45\r\nmax cells:   7\nnot a setting\n  Colour : blue  \n");
     ViewerParams p = read_viewer_params();
-    EXPECT_EQ(p.phase, radians(45));
+    EXPECT_EQ(p.phase, map_phase_radians(45));
     EXPECT_EQ(p.cells, 7);  // "max cells" is shorter than "Max cells to track"
     EXPECT_EQ(config_bytes(), "Accelerating phase (degrees): 45" + EOL + "max cells: 7" + EOL + "Colour: blue" + EOL +
                                   "Max cells to track: 100" + EOL);
@@ -59,7 +57,7 @@ TEST_F(ViewerParamsFile, NulBytesEndLines) {
     write_config_bytes(std::string("Max cells: 5\0Accelerating phase (degrees): 10\0\0", 47));
     ViewerParams p = read_viewer_params();
     EXPECT_EQ(p.cells, 5);
-    EXPECT_EQ(p.phase, radians(10));
+    EXPECT_EQ(p.phase, map_phase_radians(10));
     EXPECT_EQ(config_bytes(),
               "Max cells: 5" + EOL + "Accelerating phase (degrees): 10" + EOL + "Max cells to track: 100" + EOL);
 }
@@ -86,7 +84,7 @@ TEST_F(ViewerParamsFile, TenMegabyteLine) {
     write_config_bytes(line + ": " + line + "\nMax cells: 3\n");
     ViewerParams p = read_viewer_params();
     EXPECT_EQ(p.cells, 3);
-    EXPECT_EQ(p.phase, radians(-30));
+    EXPECT_EQ(p.phase, map_phase_radians(-30));
     std::string out = config_bytes();
     EXPECT_EQ(out.size(), line.size() * 2 + 2 + EOL.size() + std::string("Max cells: 3").size() + EOL.size() +
                               DEFAULTS.size());
@@ -108,7 +106,7 @@ TEST_F(ViewerParamsFile, DirectoryNamedConfigTxt) {
     fs::create_directories("config.txt/keep");
     ViewerParams p = read_viewer_params();
     EXPECT_EQ(p.cells, 100);
-    EXPECT_EQ(p.phase, radians(-30));
+    EXPECT_EQ(p.phase, map_phase_radians(-30));
     EXPECT_TRUE(fs::is_directory("config.txt/keep"));
 }
 
@@ -123,7 +121,7 @@ TEST_F(ViewerParamsFile, ReadOnlyFileIsReadButNotTouched) {
     }
     ViewerParams p = read_viewer_params();
     EXPECT_EQ(p.cells, 9);
-    EXPECT_EQ(p.phase, radians(60));
+    EXPECT_EQ(p.phase, map_phase_radians(60));
     EXPECT_EQ(config_bytes(), content);
 }
 
@@ -138,7 +136,7 @@ TEST_F(ViewerParamsFile, SavedValuesGoWhereTheNextStartReadsThem) {
     ViewerParams p = read_viewer_params();
     EXPECT_EQ(p.cells, 14);  // the user's shorter key was the one changed
     EXPECT_EQ(p.phase_degrees, 35.5);
-    EXPECT_EQ(p.phase, radians(35.5));
+    EXPECT_EQ(p.phase, map_phase_radians(35.5));
     EXPECT_FALSE(fs::exists("graphics_error.log"));
 }
 

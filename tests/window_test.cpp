@@ -166,8 +166,7 @@ TEST_F(WindowTest, ContrastCursorIsWhiteOnDarkAndBlackOnLight) {
     graphics.mouse_y = 100;
     for (bool scrambled : {false, true})
         for (float background : {0.0f, 1.0f}) {
-            glClearColor(background, background, background, 0);
-            glClear(GL_COLOR_BUFFER_BIT);
+            test_clear(background > 0 ? 0xFFFFFF : 0);
             if (scrambled) test_scramble_pixel_store();
             draw_contrast_cursor();
             if (scrambled) {

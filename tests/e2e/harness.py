@@ -309,7 +309,7 @@ class Probe:
 
     def key(self, vk):
         """The snapshot's byte for a virtual-key code, as of the last pump."""
-        return int(self.ask("key %x" % vk).split()[1].split("=")[1])
+        return self._fields(self.ask("key %x" % vk))["now"]
 
     def pump_until(self, predicate, timeout=5.0):
         end = time.time() + timeout * SLOW
@@ -401,21 +401,6 @@ def agreement(picture, expected, skip_rows=OVERLAY_ROWS, bottom_rows=0):
     and above the bottom_rows."""
     close = np.all(np.abs(picture.astype(np.int16) - expected) <= 2, axis=-1)
     return close[skip_rows:close.shape[0] - bottom_rows].mean()
-
-
-def map_share_when_shown(expected, bottom_rows=0, timeout=20.0):
-    """Grabs the screen until 99% of it agrees with the expected map or the timeout
-    has passed: a loaded machine renders slowly. Returns the share that agreed
-    and that grab."""
-    last = {}
-
-    def shown():
-        last["picture"] = grab_screen()
-        last["share"] = agreement(last["picture"], expected, bottom_rows=bottom_rows)
-        return last["share"] >= 0.99
-
-    wait_until(shown, timeout, pause=0.5)
-    return last["share"], last["picture"]
 
 
 def separatrix_curve(phase, samples=400000):
@@ -569,7 +554,16 @@ class E2ETest(unittest.TestCase):
         """Waits until the screen shows the map for d from pointer_x and the view window
         (x0, x1, xp0, xp1; the full map by default); returns the picture."""
         d = d_for_pointer(pointer_x)
-        share, picture = map_share_when_shown(map_reference(d, phase_degrees, maxit, view=view), bottom_rows, timeout)
+        expected = map_reference(d, phase_degrees, maxit, view=view)
+        last = {}
+
+        def shown():  # a loaded machine renders slowly: grab until 99% agrees or time is up
+            last["picture"] = grab_screen()
+            last["share"] = agreement(last["picture"], expected, bottom_rows=bottom_rows)
+            return last["share"] >= 0.99
+
+        wait_until(shown, timeout, pause=0.5)
+        share, picture = last["share"], last["picture"]
         self.assertEqual(picture.shape, (SCREEN_H, SCREEN_W, 3))
         self.assertGreaterEqual(share, 0.99, "d = %g, phase %g, cells %d, view %s" % (d, phase_degrees, maxit, view))
         return picture

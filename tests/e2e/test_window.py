@@ -212,7 +212,7 @@ class WindowTest(E2ETest):
     def fatal(self, open_first):
         self.probe = self.track(Probe(self.dir))
         if open_first:
-            self.probe.ask("open 0 0 0 fatal probe", "opened", 30)
+            self.probe.open(0, 0, 0, "fatal probe")
         self.probe.send("fatal It all went wrong")
         self.assertTrue(dismiss_message_box(), "no message box")
         self.assertEqual(self.probe.wait(20), 1)
@@ -229,7 +229,7 @@ class WindowTest(E2ETest):
 
     def test_old_driver_is_refused_with_its_version(self):
         self.probe = self.track(Probe(self.dir, {"MESA_GL_VERSION_OVERRIDE": "1.5"}))
-        self.probe.ask("open 1 320 240 old driver", "opened", 30)
+        self.probe.open(1, 320, 240, "old driver")
         self.assertEqual(self.probe.ask("shaders"), "shaders 0")
         self.probe.send("loadgl2")
         self.assertTrue(dismiss_message_box())

@@ -7,3 +7,6 @@
 void delete_all_fonts();
 // Loads the embedded font as `name` and returns its registered record.
 Font* load_embedded_font(const char* name = "normal");
+// The text settings (scale, blend mode, spacing, passes, pitch) back to what
+// the program starts with.
+void restore_text_settings();

@@ -32,11 +32,7 @@ inline void fuzz_fonts_reset() {
     font_set_name(fuzz_normal_font, "normal");
     current_font = nullptr;  // font_select ignores the current font
     font_select(fuzz_normal_font);
-    text_scale_x = text_scale_y = 1.0f;
-    text_blend_mode = 3;
-    letter_spacing = 0.13f;
-    text_passes = 0;
-    fixed_pitch = 0;
+    restore_text_settings();
 }
 
 inline void fuzz_fonts_open() {

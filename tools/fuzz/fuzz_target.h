@@ -80,7 +80,6 @@ struct FuzzInput {
     }
     std::string bytes(size_t n) {
         size_t k = n < size - at ? n : size - at;
-        if (at >= size) k = 0;
         std::string s((const char*)data + at, k);
         at += k;
         return s;
