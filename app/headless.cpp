@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/map_png.h"
-#include "app/map_space.h"
-#include "app/map_view.h"
-#include "app/physics.h"
-#include "app/physics_overlay.h"
-#include "app/stability_shader.h"
-#include "app/viewer_params.h"
+#include "app/render/map_png.h"
+#include "app/model/map_space.h"
+#include "app/render/map_view.h"
+#include "app/model/physics.h"
+#include "app/overlays/physics_overlay.h"
+#include "app/render/stability_shader.h"
+#include "app/model/viewer_params.h"
 #include "framework/shader/shader.h"
 #include "framework/window/clock.h"
 #include "framework/window/file_write.h"

@@ -3,7 +3,7 @@
 // bucket areas as CSV; --help and --version print. No window is shown.
 #pragma once
 
-#include "app/cli.h"
+#include "app/model/cli.h"
 
 // Parses the arguments, runs what they ask for and returns the exit code
 // (CLI_EXIT_*). Problems are reported as one line on stderr.

@@ -7,8 +7,8 @@
 
 #include "app/headless.h"
 #include "app/viewer_frame.h"
-#include "app/viewer_params.h"
-#include "app/viewer_state.h"
+#include "app/model/viewer_params.h"
+#include "app/model/viewer_state.h"
 #include "framework/platform/entry.h"
 #include "framework/window/clock.h"
 #include "framework/window/error_log.h"

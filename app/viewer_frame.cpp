@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "app/map_png.h"
-#include "app/stability_shader.h"
-#include "app/status.h"
+#include "app/render/map_png.h"
+#include "app/render/stability_shader.h"
+#include "app/overlays/status.h"
 #include "framework/shader/shader.h"
 #include "framework/window/graphics.h"
 

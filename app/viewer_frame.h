@@ -3,13 +3,13 @@
 // explorer bench draw their frames with it; the frame's ending (finish, swap,
 // clear, pump) stays with them.
 #pragma once
-#include "app/area_plot.h"
-#include "app/bucket_status.h"
-#include "app/map_view.h"
-#include "app/orbits.h"
-#include "app/overlay.h"
-#include "app/physics_overlay.h"
-#include "app/viewer_state.h"
+#include "app/overlays/area_plot.h"
+#include "app/model/bucket_status.h"
+#include "app/render/map_view.h"
+#include "app/overlays/orbits.h"
+#include "app/overlays/overlay.h"
+#include "app/overlays/physics_overlay.h"
+#include "app/model/viewer_state.h"
 
 // What the frames keep between them.
 struct ViewerFrame {

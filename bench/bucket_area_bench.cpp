@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "app/map_space.h"
-#include "app/physics.h"
-#include "app/status.h"
+#include "app/model/map_space.h"
+#include "app/model/physics.h"
+#include "app/overlays/status.h"
 
 int main(int argc, char** argv) {
     int n = argc > 1 ? atoi(argv[1]) : 1024;

@@ -4,8 +4,8 @@
 // pixels at 1000 cells counted for its bucket area.
 #include <benchmark/benchmark.h>
 
-#include "app/map_space.h"
-#include "app/physics.h"
+#include "app/model/map_space.h"
+#include "app/model/physics.h"
 
 static void BM_continuum_bucket_area(benchmark::State& state) {
     double phase = map_radians(state.range(0) / 1000.0);

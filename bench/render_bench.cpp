@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/cli.h"
+#include "app/model/cli.h"
 #include "app/headless.h"
-#include "app/map_space.h"
-#include "app/map_view.h"
-#include "app/stability_shader.h"
+#include "app/model/map_space.h"
+#include "app/render/map_view.h"
+#include "app/render/stability_shader.h"
 #include "framework/shader/shader.h"
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"

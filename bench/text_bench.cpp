@@ -1,9 +1,9 @@
-// Cost of the viewer's overlay (app/overlay.cpp) per frame in a 1280 x 800
+// Cost of the viewer's overlay (app/overlays/overlay.cpp) per frame in a 1280 x 800
 // window, beside the same frame without it; plus measuring a text.
 #include <benchmark/benchmark.h>
 
-#include "app/map_space.h"
-#include "app/overlay.h"
+#include "app/model/map_space.h"
+#include "app/overlays/overlay.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "framework/text/text.h"

@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "app/map_space.h"
-#include "app/map_view.h"
-#include "app/overlay.h"
-#include "app/stability_shader.h"
+#include "app/model/map_space.h"
+#include "app/render/map_view.h"
+#include "app/overlays/overlay.h"
+#include "app/render/stability_shader.h"
 #include "framework/shader/shader.h"
 #include "framework/window/graphics.h"
 

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "app/map_space.h"
-#include "app/map_view.h"
-#include "app/viewer_state.h"
+#include "app/model/map_space.h"
+#include "app/render/map_view.h"
+#include "app/model/viewer_state.h"
 #include "framework/platform/gl.h"
 #include "framework/shader/shader.h"
 #include "framework/window/graphics.h"

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/cli.h"
+#include "app/model/cli.h"
 #include "app/headless.h"
-#include "app/map_png.h"
-#include "app/map_space.h"
-#include "app/map_view.h"
-#include "app/physics.h"
-#include "app/stability_shader.h"
+#include "app/render/map_png.h"
+#include "app/model/map_space.h"
+#include "app/render/map_view.h"
+#include "app/model/physics.h"
+#include "app/render/stability_shader.h"
 #include "framework/platform/gl.h"
 #include "framework/shader/shader.h"
 #include "framework/window/caps.h"

@@ -7,9 +7,9 @@
 
 static const double PI = 3.14159265358979323846;
 
-#include "app/map_space.h"
-#include "app/overlay.h"
-#include "app/physics.h"
+#include "app/model/map_space.h"
+#include "app/overlays/overlay.h"
+#include "app/model/physics.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "framework/text/text.h"

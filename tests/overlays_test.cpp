@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "app/area_plot.h"
-#include "app/bucket_status.h"
-#include "app/map_png.h"
-#include "app/map_space.h"
-#include "app/orbits.h"
-#include "app/physics.h"
-#include "app/physics_overlay.h"
-#include "app/status.h"
+#include "app/overlays/area_plot.h"
+#include "app/model/bucket_status.h"
+#include "app/render/map_png.h"
+#include "app/model/map_space.h"
+#include "app/overlays/orbits.h"
+#include "app/model/physics.h"
+#include "app/overlays/physics_overlay.h"
+#include "app/overlays/status.h"
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
 #include "tests/support/files.h"

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "app/map_space.h"
-#include "app/physics.h"
+#include "app/model/map_space.h"
+#include "app/model/physics.h"
 #include "tests/support/map_reference.h"
 
 namespace {

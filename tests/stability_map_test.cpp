@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/map_space.h"
+#include "app/model/map_space.h"
+#include "app/render/map_view.h"
 #include "framework/shader/shader.h"
 #include "tests/support/map_program.h"
 #include "tests/support/map_reference.h"
@@ -26,22 +27,7 @@ protected:
     // Draws the map as the viewer does and returns the picture, rows top first.
     std::vector<uint32_t> render(float d, float phase, float maxit, GLuint program = test_map_program()) {
         glDisable(GL_DEPTH_TEST);
-        glUseProgram(program);
-        glUniform1f(glGetUniformLocation(program, "d"), d);
-        glUniform1f(glGetUniformLocation(program, "phase"), phase);
-        glUniform1f(glGetUniformLocation(program, "maxit"), maxit);
-        glColor3f(0, 0, 0.5f);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex2i(0, 0);
-        glTexCoord2f(1, 0);
-        glVertex2i(W, 0);
-        glTexCoord2f(1, 1);
-        glVertex2i(W, H);
-        glTexCoord2f(0, 1);
-        glVertex2i(0, H);
-        glEnd();
-        glUseProgram(0);
+        draw_map_quad(program, d, phase, maxit, view_full(), 0, 0, W, H);
         glEnable(GL_DEPTH_TEST);
         return test_read_picture(W, H);
     }

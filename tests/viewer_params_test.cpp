@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "app/map_space.h"
-#include "app/viewer_params.h"
+#include "app/model/map_space.h"
+#include "app/model/viewer_params.h"
 #include "tests/support/files.h"
 
 namespace fs = std::filesystem;

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/map_space.h"
-#include "app/orbits.h"
-#include "app/physics.h"
-#include "app/status.h"
-#include "app/viewer_state.h"
+#include "app/model/map_space.h"
+#include "app/overlays/orbits.h"
+#include "app/model/physics.h"
+#include "app/overlays/status.h"
+#include "app/model/viewer_state.h"
 #include "tests/support/map_reference.h"
 
 namespace {

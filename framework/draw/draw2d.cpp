@@ -186,6 +186,17 @@ void fill_box(double x, double y, double w, double h, int colour) {
     glEnd();
 }
 
+void shade_box(double x, double y, double w, double h, int colour) {
+    begin_window_coords();
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_COLOR);  // destination times the box's colour
+    fill_box(x, y, w, h, colour);
+    glPopAttrib();
+    end_window_coords();
+}
+
 void draw_box(double x, double y, double w, double h, int colour) {
     glBegin(GL_LINE_LOOP);
     box_vertices(x, y, w, h, colour);

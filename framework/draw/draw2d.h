@@ -34,6 +34,10 @@ void draw_point(double x, double y, int colour);
 void draw_line(double x1, double y1, double x2, double y2, int colour);
 void fill_box(double x, double y, double w, double h, int colour);
 void draw_box(double x, double y, double w, double h, int colour);
+// Multiplies the window's pixels in the box by colour, in window pixels with
+// texturing off, restoring the state it changes: a dark band that keeps any
+// picture behind readable under text.
+void shade_box(double x, double y, double w, double h, int colour);
 void draw_box_corners(double x1, double y1, double x2, double y2, int colour);
 // Inside the caller's begin/end of points, lines or quads.
 void point_vertex(double x, double y, int colour);

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "app/stability_shader.h"
+#include "app/render/stability_shader.h"
 #include "framework/shader/shader.h"
 
 GLuint test_map_program() {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli.h"
+#include "app/model/cli.h"
 #include "tools/fuzz/fuzz_target.h"
 
 TESS_FUZZ_TARGET(cli, nullptr) {

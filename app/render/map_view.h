@@ -5,7 +5,7 @@
 // Where the driver cannot hold a window-sized texture, it is drawn whole
 // every frame instead.
 #pragma once
-#include "app/view_window.h"
+#include "app/model/view_window.h"
 #include "framework/platform/gl.h"
 
 // Everything that shapes the map's pixels.

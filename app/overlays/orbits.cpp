@@ -1,13 +1,13 @@
 // Orbits over the map (see orbits.h). The points are drawn as vertex arrays
 // (OpenGL 1.1): a survivor of 100000 cells brings as many points, every frame.
-#include "app/orbits.h"
+#include "app/overlays/orbits.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-#include "app/physics.h"
-#include "app/physics_overlay.h"
+#include "app/model/physics.h"
+#include "app/overlays/overlay_draw.h"
 #include "framework/platform/gl.h"
 
 // Blue below full in all of them: every map colour past the first cell has

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "app/view_window.h"
+#include "app/model/view_window.h"
 
 // Shortest text that reads back as the same double; "nan" for any NaN.
 std::string real_text(double v);

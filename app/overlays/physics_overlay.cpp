@@ -2,12 +2,12 @@
 // here rather than drawn as a line strip: near its turning points it stands
 // vertical, where a strip's chords would leave the curve, and the runs put
 // every crossed pixel on it whatever the zoom. Relies on app/physics.
-#include "app/physics_overlay.h"
+#include "app/overlays/physics_overlay.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "app/physics.h"
+#include "app/model/physics.h"
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 
@@ -79,21 +79,4 @@ void draw_separatrix(Separatrix* s, double phase, const ViewWindow& v, int w, in
     draw_line(px - m, py - m, px + m, py + m, separatrix_colour);
     draw_line(px - m, py + m, px + m, py - m, separatrix_colour);
     end_overlay_pixels();
-}
-
-void begin_overlay_pixels() {
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_POINT_BIT);
-    begin_window_coords();
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POINT_SMOOTH);
-    glLineWidth(1);
-    glPointSize(1);
-}
-
-void end_overlay_pixels() {
-    end_window_coords();
-    glPopAttrib();
 }

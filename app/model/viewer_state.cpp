@@ -1,13 +1,14 @@
 // The controls. Key codes are Windows virtual-key codes, which both platform
 // backends deliver.
-#include "app/viewer_state.h"
+#include "app/model/viewer_state.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "app/map_space.h"
-#include "app/physics.h"
+#include "app/model/map_space.h"
+#include "app/model/physics.h"
+#include "app/model/viewer_keys.h"
 #include "framework/platform/keymap.h"
 
 ViewerState viewer_state_make(double phase_degrees, int cells) {
@@ -175,24 +176,7 @@ void state_notice(ViewerState* s, const char* text, double now) {
 }
 
 static void apply_key(ViewerState* s, uint16_t press) {
-    bool shift = (press & KEY_PRESS_SHIFT) != 0;
-    switch (press & 0xFF) {
-    case VK_CODE_LEFT: state_turn_phase(s, shift ? -10 : -1); break;
-    case VK_CODE_RIGHT: state_turn_phase(s, shift ? 10 : 1); break;
-    case VK_CODE_UP: state_double_cells(s); break;
-    case VK_CODE_DOWN: state_halve_cells(s); break;
-    case VK_CODE_SPACE: state_toggle_lock(s); break;
-    case VK_CODE_HOME: state_home(s); break;
-    case VK_CODE_I: state_toggle_status(s); break;
-    case VK_CODE_H:
-    case VK_CODE_F1: state_toggle_help(s); break;
-    case VK_CODE_F: state_toggle_preview(s); break;
-    case VK_CODE_S: state_toggle_separatrix(s); break;
-    case VK_CODE_G: state_toggle_plot(s); break;
-    case VK_CODE_C: state_clear_orbits(s); break;
-    case VK_CODE_P: state_request_save(s); break;
-    default: break;
-    }
+    if (KeyAction act = viewer_key_action((unsigned char)(press & 0xFF))) act(s, (press & KEY_PRESS_SHIFT) != 0);
 }
 
 void apply_input(ViewerState* s, const ViewerInput& in) {
@@ -213,11 +197,10 @@ void apply_input(ViewerState* s, const ViewerInput& in) {
 float state_maxit(const ViewerState& s) { return map_maxit(s.cells); }
 
 bool asked_to_end(const ViewerInput& in, const unsigned char* keys) {
-    if ((keys[VK_CODE_Q] & 0x80) || (keys[VK_CODE_ESCAPE] & 0x80)) return true;
+    for (int vk = 1; vk < 256; vk++)
+        if ((keys[vk] & 0x80) && viewer_key_ends((unsigned char)vk)) return true;
     if (in.minimised) return false;  // keys typed at a minimised window are not the viewer's
-    for (int i = 0; i < in.press_count; i++) {
-        int vk = in.presses[i] & 0xFF;
-        if (vk == VK_CODE_Q || vk == VK_CODE_ESCAPE) return true;
-    }
+    for (int i = 0; i < in.press_count; i++)
+        if (viewer_key_ends((unsigned char)(in.presses[i] & 0xFF))) return true;
     return false;
 }

@@ -1,14 +1,13 @@
 // The area plot (see area_plot.h): kept samples and their drawing with the
 // framework's 2D primitives and text. d runs over the pointer's whole range.
-#include "app/area_plot.h"
+#include "app/overlays/area_plot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "app/map_space.h"
-#include "app/physics_overlay.h"
-#include "app/status.h"
+#include "app/model/map_space.h"
+#include "app/overlays/overlay_draw.h"
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
@@ -60,7 +59,7 @@ void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w
     auto px = [&](double d) { return left + (right - left) * d / map_d_across; };
     auto py = [&](double a) { return bottom - (bottom - top) * a / y_axis.top; };
 
-    draw_dark_band((float)bx, (float)by, (float)area_plot_w, (float)area_plot_h);
+    shade_box(bx, by, area_plot_w, area_plot_h, overlay_band_colour);
     begin_overlay_pixels();
     glBegin(GL_LINES);
     line_vertices(left, top, left, bottom, AXIS_COLOUR);

@@ -1,12 +1,12 @@
 // Map pictures with their making in text chunks (see map_png.h).
-#include "app/map_png.h"
+#include "app/render/map_png.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "app/cli.h"
+#include "app/version.h"
 #include "framework/window/png.h"
 
 std::string real_text(double v) {
@@ -21,12 +21,11 @@ bool save_map_png(const char* filename, int w, int h, double phase_degrees, doub
     std::string phase = real_text(phase_degrees), step = real_text(d), count = std::to_string(cells);
     std::string window = real_text(view.x0) + "," + real_text(view.x1) + "," + real_text(view.xp0) + "," +
                          real_text(view.xp1);
-    std::string software = cli_version_text();
     const PngText texts[] = {{"phase", phase.c_str()},
                              {"d", step.c_str()},
                              {"cells", count.c_str()},
                              {"view", window.c_str()},
-                             {"Software", software.c_str()}};
+                             {"Software", TESS_VERSION_TEXT}};
     return save_png(0, 0, w, h, filename, texts, (int)(sizeof texts / sizeof texts[0]));
 }
 

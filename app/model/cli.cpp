@@ -2,7 +2,7 @@
 // try/catch is in cli_parse and becomes a message. Every value arrives as
 // text and is checked here strictly (whole string, plain decimal, finite, in
 // range), so that "1x", "nan" or "0x10" never reach a render.
-#include "app/cli.h"
+#include "app/model/cli.h"
 
 #include <CLI/CLI.hpp>
 #include <cctype>
@@ -11,11 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/view_window.h"
-
-#ifndef TESS_VERSION
-#define TESS_VERSION "unknown"
-#endif
+#include "app/model/view_window.h"
+#include "app/version.h"
 
 
 namespace {
@@ -294,4 +291,4 @@ std::string cli_help_text() {
     return s;
 }
 
-std::string cli_version_text() { return std::string("tessaline ") + TESS_VERSION; }
+std::string cli_version_text() { return TESS_VERSION_TEXT; }

@@ -1,5 +1,5 @@
 // The status line's bucket count (see bucket_status.h).
-#include "app/bucket_status.h"
+#include "app/model/bucket_status.h"
 
 #include <cmath>
 

@@ -3,8 +3,8 @@
 #pragma once
 #include <cstddef>
 
-#include "app/bucket_status.h"
-#include "app/viewer_state.h"
+#include "app/model/bucket_status.h"
+#include "app/model/viewer_state.h"
 
 // The status line: d (and its lock), phase, cells, the view window, the zoom
 // and any warning; `progress` below 1 while a map is being drawn in parts.
@@ -16,7 +16,5 @@ void status_bucket_text(const BucketFigures& f, const char* pending, char* out, 
 // Drawn along the bottom of the window when the state shows it or has a
 // notice: the line, the bucket's part and the notice.
 void status_draw(const ViewerState& s, float progress, const BucketStatus& bucket);
-// The map behind the box at a quarter of its brightness: white text reads over any colour.
-void draw_dark_band(float x, float y, float w, float h);
 // Every key and what it does, in the middle of the window.
 void help_draw();

@@ -5,7 +5,7 @@
 // exactly as glCopyTexSubImage2D takes them from the back buffer, so a map
 // drawn at full resolution comes back texel for pixel. Only OpenGL 1.1 and
 // the 2.0 entry points are used: no framebuffer objects.
-#include "app/map_view.h"
+#include "app/render/map_view.h"
 
 #include <algorithm>
 #include <cmath>

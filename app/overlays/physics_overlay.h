@@ -6,9 +6,9 @@
 #pragma once
 #include <vector>
 
-#include "app/view_window.h"
+#include "app/model/view_window.h"
+#include "app/overlays/overlay_draw.h"
 
-const int separatrix_colour = 0xFFFF00;
 const int fixed_point_mark = 4;  // pixels from a mark's centre to its rim or arm's end
 
 struct PixelRun {
@@ -36,8 +36,3 @@ struct Separatrix {
 // The curve and the fixed points' marks over a w x h target whose window
 // coordinates are set up (the viewer's window or an offscreen target).
 void draw_separatrix(Separatrix* s, double phase, const ViewWindow& v, int w, int h);
-
-// Window pixels for the overlays' own shapes: no texture, blending, lighting
-// or smoothing, lines and points one pixel wide; the end restores it all.
-void begin_overlay_pixels();
-void end_overlay_pixels();

@@ -1,13 +1,13 @@
 // View window arithmetic. Zoom keeps the aspect of the full map; the window
 // never leaves it, because outside [0, 2 pi] every point is lost at once and
 // the picture would only be black.
-#include "app/view_window.h"
+#include "app/model/view_window.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 
-#include "app/map_space.h"
+#include "app/model/map_space.h"
 
 ViewWindow view_full() { return {map_x_min, map_x_max, map_xp_top, map_xp_bottom}; }
 

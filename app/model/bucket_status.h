@@ -4,7 +4,7 @@
 // and made a slice per frame within a time budget, so that the window keeps
 // answering while a count of 1000 cells takes its second or two.
 #pragma once
-#include "app/physics.h"
+#include "app/model/physics.h"
 
 struct BucketStatus {
     BucketCount count;      // under way, or done

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <string>
 
-#include "app/map_space.h"
-#include "app/viewer_keys.h"
+#include "app/model/map_space.h"
+#include "app/model/viewer_keys.h"
 
 enum CliMode { CLI_VIEWER, CLI_HELP, CLI_VERSION, CLI_RENDER, CLI_SCAN };
 

@@ -1,14 +1,14 @@
 // The stability map's physics (see physics.h): closed forms and numerics in
 // double for the continuum bucket, float tracking for what the program draws.
-// Relies on <cmath>, the map window of app/map_space.h and view_window's arithmetic only.
-#include "app/physics.h"
+// Relies on <cmath>, the map window of app/model/map_space.h and view_window's arithmetic only.
+#include "app/model/physics.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
-#include "app/map_space.h"
-#include "app/view_window.h"
+#include "app/model/map_space.h"
+#include "app/model/view_window.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The viewer's overlay; the tune is physics' synchrotron_tune.
-#include "app/overlay.h"
+#include "app/overlays/overlay.h"
 
 #include <cstdio>
 
-#include "app/physics.h"
+#include "app/model/physics.h"
 #include "framework/text/font.h"
 #include "framework/text/text.h"
 #include "framework/window/clock.h"

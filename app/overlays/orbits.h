@@ -4,7 +4,7 @@
 #pragma once
 #include <vector>
 
-#include "app/viewer_state.h"
+#include "app/model/viewer_state.h"
 
 const int orbit_max_points = 100001;  // kept per orbit: the start and 100000 cells
 const int orbit_point_size = 3;       // pixels across a drawn point

@@ -2,7 +2,7 @@
 // (phase x, momentum deviation xp) tracked through the accelerating cells;
 // its colour says how many cells it survived, black for the whole run.
 // Written for the shading language of OpenGL 2.0 (no version line).
-#include "app/stability_shader.h"
+#include "app/render/stability_shader.h"
 
 const char* const stability_fragment_source =
     "uniform float d,phase,maxit;\n"

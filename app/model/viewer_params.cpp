@@ -1,12 +1,12 @@
 // Viewer parameters: "config.txt" is read, completed with the two settings,
 // read back, rewritten in normal form and released, in that order, before the
 // window exists. The configuration store does the file work.
-#include "app/viewer_params.h"
+#include "app/model/viewer_params.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/map_space.h"
+#include "app/model/map_space.h"
 #include "framework/config/config.h"
 #include "framework/util/utils.h"
 #include "framework/window/error_log.h"

@@ -1,13 +1,14 @@
 // Status line and help panel. Texts are plain ASCII: the embedded font has
 // Latin-1 glyphs, but a degree sign would be the only one used.
-#include "app/status.h"
+#include "app/overlays/status.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "app/map_space.h"
-#include "app/viewer_keys.h"
+#include "app/model/map_space.h"
+#include "app/model/viewer_keys.h"
+#include "app/overlays/overlay_draw.h"
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
@@ -54,17 +55,6 @@ void status_bucket_text(const BucketFigures& f, const char* pending, char* out, 
     if (pending && n >= 0 && (size_t)n < size) snprintf(out + n, size - n, "   %s", pending);
 }
 
-void draw_dark_band(float x, float y, float w, float h) {
-    begin_window_coords();
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ZERO, GL_SRC_COLOR);  // destination times the box's colour
-    fill_box(x, y, w, h, 0x404040);
-    glPopAttrib();
-    end_window_coords();
-}
-
 void status_draw(const ViewerState& s, float progress, const BucketStatus& bucket) {
     if (!s.status_shown && !s.notice[0]) return;
     char text[768];
@@ -84,7 +74,7 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
     if (s.notice[0]) snprintf(text + n, sizeof text - n, "   %s", s.notice);
     float h = font_line_height;
     float y = graphics.height - h - 4;
-    draw_dark_band(0, y, (float)graphics.width, h + 4);
+    shade_box(0, y, graphics.width, h + 4, overlay_band_colour);
     draw_text_once(6, y + 2, 0, 0, text, 0xFFFFFF);
 }
 
@@ -98,7 +88,7 @@ void help_draw() {
     }
     float w = key_w + text_w + 3 * 16.0f, height = lines * h + 2 * 12.0f;
     float x = (graphics.width - w) / 2, y = (graphics.height - height) / 2;
-    draw_dark_band(x, y, w, height);
+    shade_box(x, y, w, height, overlay_band_colour);
     begin_text();
     for (int i = 0; i < lines; i++) {
         draw_text(x + 16, y + 12 + i * h, 0, 0, viewer_keys[i].keys, 0xFFFF80);

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/view_window.h"
+#include "app/model/view_window.h"
 
 const int viewer_cells_cap = 100000;  // Up stops here; "config.txt" may ask for more
 const double viewer_zoom_step = 1.25;  // per wheel notch

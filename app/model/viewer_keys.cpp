@@ -1,0 +1,56 @@
+// The viewer's key table and its lookups (see viewer_keys.h).
+#include "app/model/viewer_keys.h"
+
+#include "app/model/viewer_state.h"
+#include "framework/platform/keymap.h"
+
+namespace {
+
+void phase_down(ViewerState* s, bool shift) { state_turn_phase(s, shift ? -10 : -1); }
+void phase_up(ViewerState* s, bool shift) { state_turn_phase(s, shift ? 10 : 1); }
+void cells_up(ViewerState* s, bool) { state_double_cells(s); }
+void cells_down(ViewerState* s, bool) { state_halve_cells(s); }
+void lock(ViewerState* s, bool) { state_toggle_lock(s); }
+void home(ViewerState* s, bool) { state_home(s); }
+void status(ViewerState* s, bool) { state_toggle_status(s); }
+void help(ViewerState* s, bool) { state_toggle_help(s); }
+void preview(ViewerState* s, bool) { state_toggle_preview(s); }
+void separatrix(ViewerState* s, bool) { state_toggle_separatrix(s); }
+void clear_orbits(ViewerState* s, bool) { state_clear_orbits(s); }
+void plot(ViewerState* s, bool) { state_toggle_plot(s); }
+void save(ViewerState* s, bool) { state_request_save(s); }
+// The driver ends the loop on these (asked_to_end); the state has nothing to do.
+void end(ViewerState*, bool) {}
+
+}  // namespace
+
+const ViewerKey viewer_keys[] = {
+    {"pointer across", "sets the step d: 0 at the left edge, nearly 5 at the right", {}},
+    {"Left / Right", "accelerating phase -1 / +1 degree (with Shift: 10)",
+     {{VK_CODE_LEFT, phase_down}, {VK_CODE_RIGHT, phase_up}}},
+    {"Up / Down", "cells to track x2 / /2 (1 to 100000)", {{VK_CODE_UP, cells_up}, {VK_CODE_DOWN, cells_down}}},
+    {"Space", "lock d where it is / let the pointer set it again", {{VK_CODE_SPACE, lock}}},
+    {"Wheel", "zoom in / out by 1.25 about the point under the pointer", {}},
+    {"Right drag", "move the view with the pointer", {}},
+    {"Home", "the full view", {{VK_CODE_HOME, home}}},
+    {"I", "status line on / off", {{'I', status}}},
+    {"H, F1", "help panel on / off", {{'H', help}, {VK_CODE_F1, help}}},
+    {"F", "preview: a coarser map while the map's inputs change", {{'F', preview}}},
+    {"S", "continuum separatrix (yellow) and fixed points on / off", {{'S', separatrix}}},
+    {"Left click", "with d locked: track the point under the pointer (16 orbits kept)", {}},
+    {"C", "clear the tracked orbits", {{'C', clear_orbits}}},
+    {"G", "plot of the measured bucket area against d on / off", {{'G', plot}}},
+    {"P", "save the window as tessaline-NNNN.png", {{'P', save}}},
+    {"Escape, Q", "quit (phase and cells changed with keys go to config.txt)", {{VK_CODE_ESCAPE, end}, {'Q', end}}},
+};
+const int viewer_key_count = (int)(sizeof viewer_keys / sizeof viewer_keys[0]);
+
+KeyAction viewer_key_action(unsigned char vk) {
+    if (vk == 0) return nullptr;
+    for (const ViewerKey& k : viewer_keys)
+        for (const KeyBinding& b : k.bind)
+            if (b.vk == vk) return b.act;
+    return nullptr;
+}
+
+bool viewer_key_ends(unsigned char vk) { return vk != 0 && viewer_key_action(vk) == end; }
