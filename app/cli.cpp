@@ -16,6 +16,12 @@
 #ifndef TESS_VERSION
 #define TESS_VERSION "unknown"
 #endif
+#ifndef TESS_COPYRIGHT
+#define TESS_COPYRIGHT "Copyright unknown"
+#endif
+#ifndef TESS_LICENSE
+#define TESS_LICENSE "unknown"
+#endif
 
 
 namespace {
@@ -278,7 +284,7 @@ std::string cli_help_text() {
         "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
         "  --separatrix         draw the separatrix in yellow over the map\n"
         "  -h, --help           this text\n"
-        "  --version            the program's name and version\n"
+        "  --version            the program's name, version and licence\n"
         "\n"
         "--render and --scan read config.txt but never write it; the PNG records how it\n"
         "was made (phase, d, cells, view, version) in text chunks.\n"
@@ -294,4 +300,8 @@ std::string cli_help_text() {
     return s;
 }
 
-std::string cli_version_text() { return std::string("tessaline ") + TESS_VERSION; }
+std::string cli_software_text() { return std::string("tessaline ") + TESS_VERSION; }
+
+std::string cli_version_text() {
+    return cli_software_text() + "\n" TESS_COPYRIGHT ". Licence: " TESS_LICENSE "\n";
+}

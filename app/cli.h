@@ -44,8 +44,10 @@ bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message
 // d of map k of a scan (0 .. scan_count-1): evenly spaced, ends exact.
 double cli_scan_d(const CliOptions& o, int k);
 
-// The --help text (usage, the viewer's keys, exit codes) and the --version
-// line without its newline (the pictures' "Software" chunk holds it too).
+// The --help text (usage, the viewer's keys, exit codes), the --version text
+// (name and version, then copyright and licence) and its first line without
+// the newline, which the pictures' "Software" chunk holds.
 std::string cli_help_text();
 std::string cli_version_text();
+std::string cli_software_text();
 

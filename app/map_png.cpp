@@ -21,7 +21,7 @@ bool save_map_png(const char* filename, int w, int h, double phase_degrees, doub
     std::string phase = real_text(phase_degrees), step = real_text(d), count = std::to_string(cells);
     std::string window = real_text(view.x0) + "," + real_text(view.x1) + "," + real_text(view.xp0) + "," +
                          real_text(view.xp1);
-    std::string software = cli_version_text();
+    std::string software = cli_software_text();
     const PngText texts[] = {{"phase", phase.c_str()},
                              {"d", step.c_str()},
                              {"cells", count.c_str()},
