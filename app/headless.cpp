@@ -203,7 +203,7 @@ int command_line_main(int argc, const char* const* argv) {
         return CLI_EXIT_USAGE;
     }
     if (o.mode == CLI_HELP || o.mode == CLI_VERSION) {
-        std::string text = o.mode == CLI_HELP ? cli_help_text() : cli_version_text() + "\n";
+        std::string text = o.mode == CLI_HELP ? cli_help_text() : cli_version_text();
         fputs(text.c_str(), stdout);
         fflush(stdout);
         return CLI_EXIT_OK;

@@ -33,6 +33,15 @@ lists() {  # listing file, every name that must be in it
   local listing=$1 name; shift
   for name in "$@"; do grep -qE "$name\$" "$listing" || { echo "missing: $name"; return 1; }; done
 }
+holds() {  # every file whose whole text must be in what comes on stdin
+  local text f; text=$(cat)
+  for f in "$@"; do [[ $text == *"$(cat "$f")"* ]] || { echo "missing the text of $f"; return 1; }; done
+}
+deb_holds() { dpkg-deb --fsys-tarfile "$1" | tar -xO "$2" | holds "${@:3}"; }  # .deb, its file, texts
+zip_holds() {  # .zip, its file, texts
+  python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' \
+    "$1" "$2" | holds "${@:3}"
+}
 depends() {  # .deb, every package (a regex) it must depend on
   local deps p; deps=$(dpkg-deb -f "$1" Depends) || return 1; shift
   echo "Depends: $deps"
@@ -49,8 +58,11 @@ check "cpack makes the .zips" cpack --config build-windows/CPackConfig.cmake -B 
 
 dpkg-deb -c "$deb" >"$out/deb.txt" 2>&1
 check "the viewer's .deb holds the viewer, the read-me and the licences" lists "$out/deb.txt" \
-  ./usr/bin/tessaline ./usr/share/doc/tessaline/README.md ./usr/share/doc/tessaline/LICENSE \
-  ./usr/share/doc/tessaline/LICENSES/DejaVu-fonts.txt
+  ./usr/bin/tessaline ./usr/share/doc/tessaline/README.md ./usr/share/doc/tessaline/copyright
+for p in tessaline tessaline-dev; do
+  check "$p's .deb: its copyright holds the zlib licence and the font's" deb_holds "$out/${p}_${version}_amd64.deb" \
+    ./usr/share/doc/$p/copyright LICENSE LICENSES/DejaVu-fonts.txt
+done
 check "the viewer's .deb depends on the GL and X11 libraries" depends "$deb" "(libgl1|libopengl0)" libx11-6 libxrandr2
 dpkg-deb -c "$dev" >"$out/dev.txt" 2>&1
 check "the -dev .deb holds libraries, headers, CMake package and pkg-config file" lists "$out/dev.txt" \
@@ -64,6 +76,8 @@ python3 -m zipfile -l "$zip" 2>&1 | awk '{print $1}' >"$out/zip.txt"
 check "the .zip holds the viewer, the examples, the read-me and the licences, no tests, no libraries" bash -c \
   "$(declare -f lists); lists '$out/zip.txt' $top/tessaline.exe $top/example_shapes.exe $top/example_text.exe \
    $top/README.md $top/LICENSE $top/LICENSES/DejaVu-fonts.txt && ! grep -E 'probe|_test|\\.a$|\\.h$' '$out/zip.txt'"
+check "the .zip holds the zlib licence" zip_holds "$zip" $top/LICENSE LICENSE
+check "the -dev .zip holds the zlib licence" zip_holds "$devzip" $top/share/doc/tessaline-dev/LICENSE LICENSE
 python3 -m zipfile -l "$devzip" 2>&1 | awk '{print $1}' >"$out/devzip.txt"
 check "the -dev .zip holds the MinGW-w64 libraries, headers and CMake package" lists "$out/devzip.txt" \
   $top/lib/libtessaline_fw.a $top/lib/libtessaline_core.a $top/lib/cmake/Tessaline/TessalineConfig.cmake \

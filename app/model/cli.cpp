@@ -275,7 +275,7 @@ std::string cli_help_text() {
         "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
         "  --separatrix         draw the separatrix in yellow over the map\n"
         "  -h, --help           this text\n"
-        "  --version            the program's name and version\n"
+        "  --version            the program's name, version and licence\n"
         "\n"
         "--render and --scan read config.txt but never write it; the PNG records how it\n"
         "was made (phase, d, cells, view, version) in text chunks.\n"
@@ -291,4 +291,4 @@ std::string cli_help_text() {
     return s;
 }
 
-std::string cli_version_text() { return TESS_VERSION_TEXT; }
+std::string cli_version_text() { return TESS_VERSION_TEXT "\n" TESS_COPYRIGHT ". Licence: " TESS_LICENSE "\n"; }

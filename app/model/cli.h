@@ -45,7 +45,7 @@ bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message
 double cli_scan_d(const CliOptions& o, int k);
 
 // The --help text (usage, the viewer's keys, exit codes) and the --version
-// line without its newline (the pictures' "Software" chunk holds it too).
+// text (name and version, then copyright and licence, each line ended).
 std::string cli_help_text();
 std::string cli_version_text();
 

@@ -53,7 +53,8 @@ class RenderTest(E2ETest):
         self.render("made.png", w=64, h=40)
         self.assertEqual(os.listdir(self.dir), ["made.png"])
         r = self.run_tessaline("--version")
-        self.assertEqual((r.returncode, r.stdout), (0, "tessaline %s\n" % version))
+        self.assertEqual((r.returncode, r.stdout),
+                         (0, "tessaline %s\nCopyright (c) 2026 Tessaline developers. Licence: Zlib\n" % version))
 
     def test_bad_arguments_exit_2_and_failures_1_leaving_no_file(self):
         for args, named in ((["--frobnicate"], "--frobnicate"), (["--render", "x.png", "--size", "0x10"], "--size"),
