@@ -22,6 +22,19 @@ def yellow(picture):
     return np.all(picture == (255, 255, 0), axis=-1)
 
 
+def tracked_tune(d, phase, second, x_s, cells=20000):
+    """Degrees per cell of a start 1e-4 beside x_s tracked in double: half the
+    sign changes of its offset, per cell."""
+    r, number, psi = second
+    s, x, xp, changes = np.sin(np.pi / 2 + phase), x_s + 1e-4, 0.0, 0
+    for _ in range(cells):
+        xp += d * (np.sin(x) + r * np.sin(number * x + psi * DEG) - s)
+        after = x + d * xp
+        changes += (after > x_s) != (x > x_s)
+        x = after
+    return 180.0 * changes / cells
+
+
 class HarmonicTest(E2ETest):
     def test_map_png_and_separatrix_against_numpy(self):
         # A single bucket, a double well under one separatrix, four buckets.
@@ -57,10 +70,16 @@ class HarmonicTest(E2ETest):
                 lines = f.read().splitlines()
             self.assertEqual(lines[:3], ["# harmonic %d" % second[1], "# ratio %g" % second[0],
                                          "# harmonic phase %g" % second[2]])
-            measured, continuum = (float(v) for v in lines[4].split(",")[1:3])
-            _, _, expected = harmonic_theory(float(F(degrees * DEG)), second)
+            measured, continuum, _, tune = (float(v) for v in lines[4].split(",")[1:])
+            phase = float(F(degrees * DEG))
+            x, xp, expected = harmonic_theory(phase, second)
             self.assertAlmostEqual(continuum / expected, 1, delta=1e-5, msg=degrees)
             self.assertAlmostEqual(measured / expected, 1, delta=0.01, msg=degrees)
+            # The small-amplitude tune at the deepest point, but none for a flat bottom.
+            flat = second == (0.5, 2, 0) and degrees == -90
+            self.assertEqual(np.isnan(tune), flat, degrees)
+            if not flat:
+                self.assertAlmostEqual(tune, tracked_tune(0.25, phase, second, x[np.argmax(xp)]), delta=0.05)
 
     def test_bad_values_exit_2_naming_the_option(self):
         for option, value in (("--harmonic", "2.5"), ("--harmonic", "9"), ("--harmonic", "1"), ("--ratio", "-0.1"),
