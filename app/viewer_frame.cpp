@@ -45,7 +45,8 @@ static void save_picture(ViewerState* s, int* number, double now) {
     s->save_requested = false;
     char name[32], notice[96];
     int n = next_picture_name(*number, name, sizeof name);
-    if (n && save_map_png(name, graphics.width, graphics.height, s->phase_degrees, s->d, s->cells, s->view, s->harmonic)) {
+    if (n && save_map_png(name, graphics.width, graphics.height, s->phase_degrees, s->d, s->cells, s->view,
+                          s->harmonic)) {
         *number = n + 1;
         snprintf(notice, sizeof notice, "saved %s", name);
     } else {
@@ -64,7 +65,8 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
     orbits_draw(&f->orbits, s, w, h);
     // Measured only while something shows it, and never while minimised; the
     // plot's continuum area comes with the count's figures.
-    if ((s.status_shown || s.plot_shown) && !minimised && bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now, s.harmonic))
+    if ((s.status_shown || s.plot_shown) && !minimised &&
+        bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now, s.harmonic))
         area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area, s.harmonic);
     if (s.plot_shown) area_plot_draw(f->plot, f->bucket.figures.continuum_area, in.d, w, h);
     overlay_draw(&f->overlay, s.d, s.phase, second ? f->harmonic_fragment_log : f->fragment_log,

@@ -19,7 +19,8 @@ void harmonic_separatrix_runs(const Harmonic& second, double phase, const ViewWi
         for (int col = c0; col <= c1; col++) {
             double xa = std::max(view_x_at(v, col, w), well.a), xb = std::min(view_x_at(v, col + 1, w), well.b);
             if (xa > xb) continue;
-            double pa = harmonic_separatrix_xp(second, phase, well, xa), pb = harmonic_separatrix_xp(second, phase, well, xb);
+            double pa = harmonic_separatrix_xp(second, phase, well, xa);
+            double pb = harmonic_separatrix_xp(second, phase, well, xb);
             double lo = std::min(pa, pb), hi = std::max(pa, pb);
             for (const HarmonicPoint& p : points)
                 if (p.x >= xa && p.x <= xb) {

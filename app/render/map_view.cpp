@@ -216,7 +216,10 @@ static double measure_pass_seconds(GLuint program, const MapInputs& in) {
 
 static bool draws_in_parts(MapView* m, GLuint program, const MapInputs& in, int target_w, int target_h) {
     if (in.maxit <= map_whole_cells) return false;
-    if (m->pass_seconds <= 0) m->pass_seconds = measure_pass_seconds(program, in);
+    if (m->pass_seconds <= 0 || (m->timed_program && m->timed_program != program)) {
+        m->pass_seconds = measure_pass_seconds(program, in);
+        m->timed_program = program;
+    }
     return m->pass_seconds * target_w * target_h * ((double)in.maxit + 1) > m->parts_above;
 }
 

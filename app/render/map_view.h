@@ -35,6 +35,7 @@ struct MapView {
     double last_change;         // clock reading when the inputs last changed
     double full_seconds;        // the last whole full-resolution map took this long
     double pass_seconds;        // one pass of one pixel, measured once when first needed; 0 until then
+    GLuint timed_program;       // the program it was measured with (a second harmonic's costs more); 0: any
     // Settings.
     double frame_budget;        // seconds of map work per frame when drawing in parts (0.05)
     double parts_above;         // a map estimated to take longer than this is drawn in parts (1)

@@ -7,7 +7,8 @@ import unittest
 
 import numpy as np
 
-from harness import (DEG, E2ETest, agreement, harmonic_theory, map_reference, near, separatrix_mask, texts_of)
+from harness import (DEG, STATUS_ROWS, E2ETest, agreement, harmonic_theory, map_reference, near, separatrix_mask,
+                     texts_of)
 
 W, H = 320, 200
 F = np.float32
@@ -80,6 +81,19 @@ class HarmonicTest(E2ETest):
             self.assertEqual(np.isnan(tune), flat, degrees)
             if not flat:
                 self.assertAlmostEqual(tune, tracked_tune(0.25, phase, second, x[np.argmax(xp)]), delta=0.05)
+
+    def test_viewer_takes_it_from_config_and_keys_and_saves_it(self):
+        config = ("Accelerating phase (degrees): -60\nMax cells to track: 100\n"
+                  "Second harmonic voltage ratio: 0.5\nSecond harmonic number: 2\n"
+                  "Second harmonic phase (degrees): 180\n")
+        self.start(pointer_x=192, config=config)
+        self.assert_map(192, -60, second=(0.5, 2, 180))
+        self.key("n", "shift+j")
+        self.assert_map(192, -60, second=(0.5, 3, 170), bottom_rows=STATUS_ROWS)
+        self.key("Escape")
+        self.assertEqual(self.viewer.wait(10), 0)
+        with open(os.path.join(self.dir, "config.txt")) as f:
+            self.assertEqual(f.read(), config.replace("number: 2", "number: 3").replace("180", "170"))
 
     def test_bad_values_exit_2_naming_the_option(self):
         for option, value in (("--harmonic", "2.5"), ("--harmonic", "9"), ("--harmonic", "1"), ("--ratio", "-0.1"),
