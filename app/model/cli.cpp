@@ -317,7 +317,7 @@ std::string cli_help_text() {
         "\n"
         "--render and --scan read config.txt but never write it; the PNG records how it\n"
         "was made (phase, d, cells, view, version; the second harmonic when on) in text\n"
-        "chunks, and --scan's table in # lines at its top.\n"
+        "chunks, and --scan's table names a second harmonic in # lines above its header.\n"
         "\n"
         "Keys of the viewer:\n";
     for (int i = 0; i < viewer_key_count; i++) {
