@@ -15,6 +15,7 @@
 #include "app/render/map_view.h"
 #include "app/model/physics.h"
 #include "app/overlays/physics_overlay.h"
+#include "app/render/harmonic_shader.h"
 #include "app/render/stability_shader.h"
 #include "app/model/viewer_params.h"
 #include "framework/shader/shader.h"
@@ -33,6 +34,10 @@ HeadlessParams headless_params(const CliOptions& o) {
     r.phase = map_phase_radians(r.phase_degrees);
     r.cells = o.has_cells ? o.cells : p.cells;
     r.maxit = map_maxit(r.cells);
+    r.harmonic = p.harmonic;
+    if (o.has_harmonic) r.harmonic.number = o.harmonic;
+    if (o.has_ratio) r.harmonic.ratio = o.ratio;
+    if (o.has_harmonic_phase) r.harmonic.phase_degrees = o.harmonic_phase_degrees;
     return r;
 }
 
@@ -56,7 +61,7 @@ void headless_close(Headless* h) {
     h->context = nullptr;
 }
 
-bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
+bool headless_open(Headless* h, int w, int height, bool second, char* message, size_t size) {
     char why[400];
     h->context = plat_create_offscreen_context(why, sizeof why);
     if (!h->context) {
@@ -71,7 +76,8 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
         return false;
     }
     char *fragment_log = nullptr, *link_log = nullptr;
-    h->program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
+    h->program = build_fragment_program(second ? harmonic_fragment_source : stability_fragment_source, &fragment_log,
+                                        &link_log);
     GLint linked = 0;
     glGetProgramiv(h->program, GL_LINK_STATUS, &linked);
     // Unlike the live viewer, a file would not show the driver's complaint:
@@ -88,8 +94,8 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
 }
 
 // The map over the view window, filling the target, as the viewer draws it.
-void draw_map_window(GLuint program, double d, float phase, float maxit, const ViewWindow& view, int w, int h) {
-    MapInputs in = {(float)d, phase, maxit, view, w, h};
+void draw_map_window(GLuint program, double d, const HeadlessParams& p, const ViewWindow& view, int w, int h) {
+    MapInputs in = {(float)d, p.phase, p.maxit, view, w, h, harmonic_uniforms(p.harmonic)};
     draw_map_target(program, in, w, h);
     glFinish();
 }
@@ -111,7 +117,7 @@ bool gl_failed(const char* what, bool after_bar = false) {
 bool run_start(const CliOptions& o, HeadlessParams* p, Headless* h) {
     *p = headless_params(o);
     char message[600];
-    if (headless_open(h, o.width, o.height, message, sizeof message)) return true;
+    if (headless_open(h, o.width, o.height, harmonic_on(p->harmonic), message, sizeof message)) return true;
     report(message);
     return false;
 }
@@ -128,17 +134,18 @@ int run_render(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
-    draw_map_window(h.program, o.d, p.phase, p.maxit, view_of(o), o.width, o.height);
+    draw_map_window(h.program, o.d, p, view_of(o), o.width, o.height);
     if (o.separatrix) {
         Separatrix separatrix = {};
-        draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height);
+        draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height, p.harmonic);
     }
     if (headless_after_draw) headless_after_draw();
     if (gl_failed("drawing the map")) {
         headless_close(&h);
         return CLI_EXIT_FAILED;
     }
-    bool saved = save_map_png(o.output.c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells, view_of(o));
+    bool saved =
+        save_map_png(o.output.c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells, view_of(o), p.harmonic);
     headless_close(&h);
     return saved ? CLI_EXIT_OK : write_failed(o.output);
 }
@@ -161,12 +168,16 @@ int run_scan(const CliOptions& o) {
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
     const long long stride = (long long)o.width * 4;
     std::vector<unsigned char> rows((size_t)(stride * o.height));
-    std::string csv = "d,measured_area,continuum_area,ratio,tune_degrees\n";
+    std::string csv;
+    if (harmonic_on(p.harmonic))
+        csv = "# harmonic " + std::to_string(p.harmonic.number) + "\n# ratio " + real_text(p.harmonic.ratio) +
+              "\n# harmonic phase " + real_text(p.harmonic.phase_degrees) + "\n";
+    csv += "d,measured_area,continuum_area,ratio,tune_degrees\n";
     double started = timer();
     bool shown = false;
     for (int k = 0; k < o.scan_count; k++) {
         double d = cli_scan_d(o, k);
-        draw_map_window(h.program, d, p.phase, p.maxit, view_full(), o.width, o.height);
+        draw_map_window(h.program, d, p, view_full(), o.width, o.height);
         if (headless_after_draw) headless_after_draw();
         read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, rows.data());
         if (gl_failed("drawing or reading back a map", shown)) {
@@ -177,7 +188,7 @@ int run_scan(const CliOptions& o) {
         // cell); black is exactly the surviving starts, the bucket where the
         // map has one. The viewer's status line reports the same figures.
         double measured = bucket_area_from_rgba(rows.data(), o.width, o.height, (int)stride);
-        BucketFigures f = bucket_figures(d, p.phase, measured, NAN);
+        BucketFigures f = harmonic_bucket_figures(p.harmonic, d, p.phase, measured, NAN);
         csv += real_text(d) + "," + real_text(f.measured_area) + "," + real_text(f.continuum_area) + "," +
                real_text(f.ratio) + "," + real_text(f.tune_degrees) + "\n";
         show_progress(k + 1, o.scan_count, started, &shown);

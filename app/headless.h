@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/model/cli.h"
+#include "app/model/harmonic.h"
 
 // Parses the arguments, runs what they ask for and returns the exit code
 // (CLI_EXIT_*). Problems are reported as one line on stderr.
@@ -20,6 +21,7 @@ struct HeadlessParams {
     float phase;  // radians, narrowed as the viewer narrows it
     int cells;    // as asked; the PNG records it
     float maxit;  // what the program gets: map_maxit(cells), as in the viewer
+    Harmonic harmonic;
 };
 HeadlessParams headless_params(const CliOptions& options);
 

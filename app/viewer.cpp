@@ -46,7 +46,7 @@ int app_main(const char*) {
     viewer_frame_start(&frame);
     if (g.width == 0) fatal_error("GRAPHICS() macro not called at LOOP start, or no resolution specified");
     pump_messages();
-    ViewerState state = viewer_state_make(params.phase_degrees, params.cells);
+    ViewerState state = viewer_state_make(params.phase_degrees, params.cells, params.harmonic);
 
     ViewerInput input = frame_input(timer());
     for (;;) {
@@ -59,6 +59,7 @@ int app_main(const char*) {
         input = frame_input(timer());
         if (asked_to_end(input, g.keys)) break;
     }
-    save_viewer_params(state.phase_degrees, state.phase_changed, state.cells, state.cells_changed);
+    save_viewer_params(state.phase_degrees, state.phase_changed, state.cells, state.cells_changed,
+                       state.harmonic_changed ? &state.harmonic : nullptr);
     return 0;
 }

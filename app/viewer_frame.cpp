@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/render/map_png.h"
+#include "app/render/harmonic_shader.h"
 #include "app/render/stability_shader.h"
 #include "app/overlays/status.h"
 #include "framework/shader/shader.h"
@@ -24,6 +25,19 @@ void viewer_frame_start(ViewerFrame* f) {
     f->orbits = {};
     f->plot = {};
     f->picture_number = 1;
+    f->harmonic_program = 0;
+}
+
+// The second harmonic's program, built the first time it is on: a viewer
+// that never turns it on builds only the single-RF one, as it always did.
+static GLuint harmonic_program(ViewerFrame* f) {
+    if (!f->harmonic_program) {
+        char *fragment_log = nullptr, *link_log = nullptr;
+        f->harmonic_program = build_fragment_program(harmonic_fragment_source, &fragment_log, &link_log);
+        f->harmonic_fragment_log = fragment_log;
+        f->harmonic_link_log = link_log;
+    }
+    return f->harmonic_program;
 }
 
 // P: the back buffer as it stands, overlays and all, under the next free name.
@@ -31,7 +45,8 @@ static void save_picture(ViewerState* s, int* number, double now) {
     s->save_requested = false;
     char name[32], notice[96];
     int n = next_picture_name(*number, name, sizeof name);
-    if (n && save_map_png(name, graphics.width, graphics.height, s->phase_degrees, s->d, s->cells, s->view)) {
+    if (n && save_map_png(name, graphics.width, graphics.height, s->phase_degrees, s->d, s->cells, s->view,
+                          s->harmonic)) {
         *number = n + 1;
         snprintf(notice, sizeof notice, "saved %s", name);
     } else {
@@ -43,16 +58,19 @@ static void save_picture(ViewerState* s, int* number, double now) {
 void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now) {
     const ViewerState& s = *state;
     const int w = graphics.width, h = graphics.height;
-    MapInputs in = {(float)s.d, s.phase, state_maxit(s), s.view, w, h};
-    map_view_frame(&f->map, f->program, in, s.preview, now);
-    if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, s.view, w, h);
+    const bool second = harmonic_on(s.harmonic);
+    MapInputs in = {(float)s.d, s.phase, state_maxit(s), s.view, w, h, harmonic_uniforms(s.harmonic)};
+    map_view_frame(&f->map, second ? harmonic_program(f) : f->program, in, s.preview, now);
+    if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, s.view, w, h, s.harmonic);
     orbits_draw(&f->orbits, s, w, h);
     // Measured only while something shows it, and never while minimised; the
     // plot's continuum area comes with the count's figures.
-    if ((s.status_shown || s.plot_shown) && !minimised && bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now))
-        area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area);
+    if ((s.status_shown || s.plot_shown) && !minimised &&
+        bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now, s.harmonic))
+        area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area, s.harmonic);
     if (s.plot_shown) area_plot_draw(f->plot, f->bucket.figures.continuum_area, in.d, w, h);
-    overlay_draw(&f->overlay, s.d, s.phase, f->fragment_log, f->link_log);
+    overlay_draw(&f->overlay, s.d, s.phase, second ? f->harmonic_fragment_log : f->fragment_log,
+                 second ? f->harmonic_link_log : f->link_log);
     status_draw(s, f->map.progress, f->bucket);
     if (s.help_shown) help_draw();
     if (s.save_requested) save_picture(state, &f->picture_number, now);

@@ -16,6 +16,9 @@ struct ViewerFrame {
     GLuint program;  // the stability program and its two logs
     const char* fragment_log;
     const char* link_log;
+    GLuint harmonic_program;  // the second harmonic's, built when first needed; 0 until then
+    const char* harmonic_fragment_log;
+    const char* harmonic_link_log;
     Overlay overlay;
     MapView map;
     Separatrix separatrix;

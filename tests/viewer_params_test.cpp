@@ -152,6 +152,32 @@ TEST_F(ViewerParamsFile, OnlyWhatTheKeysChangedIsSaved) {
     EXPECT_EQ(config_bytes(), "Accelerating phase (degrees): -30" + EOL + "Max cells to track: 50" + EOL);
 }
 
+TEST_F(ViewerParamsFile, SecondHarmonicIsReadWhenPresentAndWrittenOnceSet) {
+    // Absent: off, and the file keeps its two lines.
+    ViewerParams p = read_viewer_params();
+    EXPECT_FALSE(harmonic_on(p.harmonic));
+    EXPECT_EQ(save_viewer_params(-40, true, 100, false), 1);
+    EXPECT_EQ(config_bytes(), "Accelerating phase (degrees): -40" + EOL + "Max cells to track: 100" + EOL);
+    // Set with the keys: all three written, read back by the next start.
+    Harmonic set = {0.35, 3, -120};
+    EXPECT_EQ(save_viewer_params(-40, false, 100, false, &set), 1);
+    std::string saved = config_bytes();
+    p = read_viewer_params();
+    EXPECT_EQ(config_bytes(), saved);
+    EXPECT_TRUE(harmonic_equal(p.harmonic, set));
+    EXPECT_NE(saved.find("Second harmonic voltage ratio: 0.35" + EOL + "Second harmonic number: 3" + EOL +
+                         "Second harmonic phase (degrees): -120" + EOL),
+              std::string::npos)
+        << saved;
+    // Edited by hand out of range: brought into it.
+    for (const char* ratio : {"-1", "nan", "7"}) {
+        write_config_bytes(std::string("Second harmonic voltage ratio: ") + ratio + "\nSecond harmonic number: 12\n");
+        p = read_viewer_params();
+        EXPECT_EQ(p.harmonic.ratio, ratio[0] == '7' ? harmonic_max_ratio : 0.0) << ratio;
+        EXPECT_EQ(p.harmonic.number, harmonic_max_number) << ratio;
+    }
+}
+
 TEST_F(ViewerParamsFile, UnwritableFileIsLeftAndTheLossLogged) {
     fs::create_directories("config.txt/keep");
     EXPECT_EQ(save_viewer_params(-10, true, 200, true), 0);

@@ -18,7 +18,7 @@ namespace {
 const int W = 1920, H = 1080;
 const uint16_t SHIFT = 0x100, LEFT = 0x25, UP = 0x26, RIGHT = 0x27, DOWN = 0x28, SPACE = 0x20, HOME = 0x24,
                KEY_I = 0x49, KEY_H = 0x48, F1 = 0x70, KEY_F = 0x46, KEY_S = 0x53, KEY_G = 0x47, KEY_C = 0x43,
-               KEY_P = 0x50;
+               KEY_P = 0x50, KEY_R = 0x52, KEY_N = 0x4E, KEY_J = 0x4A;
 
 struct Frame {
     ViewerInput in = {W, H, 0, 0, 0, 0, nullptr, 0, false, 0, 0, 0, 0};
@@ -189,6 +189,32 @@ TEST(ViewerStateTest, PhysicsKeysAndOrbitClicks) {
         for (int k = 0; k < i; k++) EXPECT_NE(orbit_colour(s.orbits[i].serial), orbit_colour(s.orbits[k].serial));
     Frame(0, 0, {KEY_C, KEY_S, KEY_G}).apply(&s);
     EXPECT_FALSE(s.orbit_count || s.separatrix_shown || s.plot_shown);
+}
+
+TEST(ViewerStateTest, SecondHarmonicKeysAndItsStatus) {
+    ViewerState s = fresh();
+    char text[512];
+    status_text(s, 1, text, sizeof text);
+    EXPECT_EQ(std::string(text).find("harmonic"), std::string::npos);  // off: not a word of it
+    Frame(0, 0, {KEY_R, KEY_R, KEY_R, KEY_N, KEY_J, KEY_J | SHIFT, KEY_J | SHIFT}).apply(&s);
+    EXPECT_NEAR(s.harmonic.ratio, 0.15, 1e-12);
+    EXPECT_EQ(s.harmonic.number, 3);
+    EXPECT_EQ(s.harmonic.phase_degrees, -10);
+    EXPECT_TRUE(s.harmonic_changed && s.status_shown);
+    status_text(s, 1, text, sizeof text);
+    EXPECT_NE(std::string(text).find("harmonic 3 ratio 0.15 phase -10 deg"), std::string::npos) << text;
+    for (int i = 0; i < 6; i++) Frame(0, 0, {KEY_N}).apply(&s);
+    EXPECT_EQ(s.harmonic.number, 2);  // 8 goes round to 2
+    for (int i = 0; i < 5; i++) Frame(0, 0, {KEY_R | SHIFT}).apply(&s);
+    EXPECT_EQ(s.harmonic.ratio, 0.0);  // exactly: the single-RF program again
+    for (int i = 0; i < 50; i++) Frame(0, 0, {KEY_R}).apply(&s);
+    EXPECT_EQ(s.harmonic.ratio, harmonic_max_ratio);
+    // A flat bottom has no tune to state.
+    BucketFigures f = harmonic_bucket_figures({0.5, 2, 0}, 0.25, map_phase_radians(-90), 18.3, 2.1);
+    ASSERT_TRUE(f.exists && f.flat_bottom);
+    status_bucket_text(f, nullptr, text, sizeof text);
+    EXPECT_NE(std::string(text).find("flat bottom"), std::string::npos) << text;
+    EXPECT_EQ(std::string(text).find("tune"), std::string::npos) << text;
 }
 
 TEST(StatusTest, TextNamesEverythingAndWarns) {

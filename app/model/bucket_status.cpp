@@ -15,8 +15,9 @@ BucketStatus bucket_status_make() {
     return b;
 }
 
-bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now) {
-    if (!b->seen || d != b->d || phase != b->phase || maxit != b->maxit) {
+bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now, const Harmonic& second) {
+    if (!b->seen || d != b->d || phase != b->phase || maxit != b->maxit || !harmonic_equal(second, b->harmonic)) {
+        b->harmonic = second;
         b->d = d;
         b->phase = phase;
         b->maxit = maxit;
@@ -24,12 +25,12 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
         b->changed_at = now;
         b->counting = false;
         b->have = false;
-        b->figures = bucket_figures(d, phase, NAN, NAN);  // the continuum's, once per change
+        b->figures = harmonic_bucket_figures(second, d, phase, NAN, NAN);  // the continuum's, once per change
     }
     // Where the map has no bucket the status line says so: nothing to count.
     if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || !b->figures.exists) return false;
     if (!b->counting) {
-        bucket_count_start(&b->count, d, phase, maxit, b->side, b->side);
+        harmonic_count_start(&b->count, second, d, phase, maxit, b->side, b->side);
         b->counting = true;
     }
     // Until the pace is known, slices double from a small one until one takes
@@ -48,7 +49,8 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
     }
     if (took > 1e-3) b->passes_per_second = spent / took;
     if (!bucket_count_done(b->count)) return false;
-    b->figures = bucket_figures(d, phase, bucket_count_area(b->count), bucket_count_half_height(b->count));
+    b->figures = harmonic_bucket_figures(second, d, phase, bucket_count_area(b->count),
+                                         bucket_count_half_height(b->count));
     b->have = true;
     return true;
 }

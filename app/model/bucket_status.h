@@ -4,12 +4,13 @@
 // and made a slice per frame within a time budget, so that the window keeps
 // answering while a count of 1000 cells takes its second or two.
 #pragma once
-#include "app/model/physics.h"
+#include "app/model/harmonic.h"
 
 struct BucketStatus {
     BucketCount count;      // under way, or done
     bool counting;          // count belongs to the current inputs
     float d, phase, maxit;  // the inputs last seen
+    Harmonic harmonic;
     bool seen;
     double changed_at;      // clock seconds when they last changed
     bool have;              // figures holds the finished count of the current inputs
@@ -25,6 +26,7 @@ BucketStatus bucket_status_make();
 // This frame's share of the count for the map's inputs, `now` the frame's
 // clock reading; true when the count finished in it. Nothing above max_cells
 // or where there is no bucket.
-bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now);
+bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now,
+                         const Harmonic& second = Harmonic());
 // Share of the count done, 0 .. 1 (0 while the inputs rest).
 float bucket_status_progress(const BucketStatus& b);

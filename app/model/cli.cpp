@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/model/harmonic.h"
 #include "app/model/view_window.h"
 #include "app/version.h"
 
@@ -109,10 +110,11 @@ bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size)
 // The raw texts CLI11 collects, and which options were given at all (an
 // option given an empty text still counts: "--render ''" is refused later).
 struct RawOptions {
-    std::string render, scan, csv, phase, d, cells, size, view;
+    std::string render, scan, csv, phase, d, cells, size, view, harmonic, ratio, harmonic_phase;
     bool separatrix = false, help = false, version = false;
     bool has_render = false, has_scan = false, has_csv = false, has_phase = false, has_d = false;
     bool has_cells = false, has_size = false, has_view = false;
+    bool has_harmonic = false, has_ratio = false, has_harmonic_phase = false;
 };
 
 // CLI11 throws for unknown options, missing values and repeats; its message
@@ -128,6 +130,9 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     CLI::Option* cells = app.add_option("--cells", raw->cells)->type_name("N");
     CLI::Option* picture = app.add_option("--size", raw->size)->type_name("WxH");
     CLI::Option* view = app.add_option("--view", raw->view)->type_name("X0,X1,P0,P1");
+    CLI::Option* harmonic = app.add_option("--harmonic", raw->harmonic)->type_name("H");
+    CLI::Option* ratio = app.add_option("--ratio", raw->ratio)->type_name("R");
+    CLI::Option* harmonic_phase = app.add_option("--harmonic-phase", raw->harmonic_phase)->type_name("DEG");
     app.add_flag("--separatrix", raw->separatrix);
     app.add_flag("-h,--help", raw->help);
     app.add_flag("--version", raw->version);
@@ -151,6 +156,9 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     raw->has_cells = cells->count() > 0;
     raw->has_size = picture->count() > 0;
     raw->has_view = view->count() > 0;
+    raw->has_harmonic = harmonic->count() > 0;
+    raw->has_ratio = ratio->count() > 0;
+    raw->has_harmonic_phase = harmonic_phase->count() > 0;
     return true;
 }
 
@@ -160,8 +168,34 @@ const struct {
 } OPTIONAL_OPTIONS[] = {
     {"--phase", &RawOptions::has_phase}, {"--d", &RawOptions::has_d},       {"--cells", &RawOptions::has_cells},
     {"--size", &RawOptions::has_size},   {"--view", &RawOptions::has_view}, {"--separatrix", &RawOptions::separatrix},
-    {"--csv", &RawOptions::has_csv},
+    {"--csv", &RawOptions::has_csv},     {"--harmonic", &RawOptions::has_harmonic},
+    {"--ratio", &RawOptions::has_ratio}, {"--harmonic-phase", &RawOptions::has_harmonic_phase},
 };
+
+bool parse_harmonic(const RawOptions& raw, CliOptions* out, char* message, size_t size) {
+    if (raw.has_harmonic) {
+        long long n = 0;
+        if (!parse_int_in(raw.harmonic, harmonic_min_number, harmonic_max_number, &n)) {
+            char why[64];
+            snprintf(why, sizeof why, "expected a whole number from %d to %d", harmonic_min_number,
+                     harmonic_max_number);
+            return fail(message, size, "--harmonic", raw.harmonic, why);
+        }
+        out->harmonic = (int)n;
+        out->has_harmonic = true;
+    }
+    if (raw.has_ratio) {
+        if (!parse_real(raw.ratio, &out->ratio) || out->ratio < 0 || out->ratio > harmonic_max_ratio)
+            return fail(message, size, "--ratio", raw.ratio, "expected a number from 0 to 2");
+        out->has_ratio = true;
+    }
+    if (raw.has_harmonic_phase) {
+        if (!parse_real(raw.harmonic_phase, &out->harmonic_phase_degrees))
+            return fail(message, size, "--harmonic-phase", raw.harmonic_phase, "expected a finite number of degrees");
+        out->has_harmonic_phase = true;
+    }
+    return true;
+}
 
 // The first option of the table that was given, or null.
 const char* first_optional_given(const RawOptions& r) {
@@ -190,7 +224,7 @@ bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t 
     if (raw.has_size && !parse_size(raw.size, out, message, size)) return false;
     if (raw.has_view && !parse_view(raw.view, out, message, size)) return false;
     out->separatrix = raw.separatrix;
-    return true;
+    return parse_harmonic(raw, out, message, size);
 }
 
 }  // namespace
@@ -259,8 +293,9 @@ std::string cli_help_text() {
     std::string s =
         "Usage: tessaline                 the viewer, full screen\n"
         "       tessaline --render OUT.png [--phase DEG] [--d VALUE] [--cells N] [--size WxH]\n"
-        "                 [--view X0,X1,P0,P1] [--separatrix]\n"
-        "       tessaline --scan D0:D1:N [--phase DEG] [--cells N] [--size WxH] --csv OUT.csv\n"
+        "                 [--view X0,X1,P0,P1] [--separatrix] [--harmonic H --ratio R --harmonic-phase DEG]\n"
+        "       tessaline --scan D0:D1:N [--phase DEG] [--cells N] [--size WxH]\n"
+        "                 [--harmonic H --ratio R --harmonic-phase DEG] --csv OUT.csv\n"
         "       tessaline --help | --version\n"
         "\n"
         "  --render OUT.png     draw one map with no window and save it as a PNG\n"
@@ -274,11 +309,15 @@ std::string cli_help_text() {
         "  --view X0,X1,P0,P1   phase X0 to X1 across, momentum deviation P0 at the top\n"
         "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
         "  --separatrix         draw the separatrix in yellow over the map\n"
+        "  --harmonic H         second RF harmonic's number, 2 to 8 (default: config.txt, else 2)\n"
+        "  --ratio R            its voltage ratio, 0 to 2; 0 is none (default: config.txt, else 0)\n"
+        "  --harmonic-phase DEG its phase in degrees (default: config.txt, else 0)\n"
         "  -h, --help           this text\n"
         "  --version            the program's name, version and licence\n"
         "\n"
         "--render and --scan read config.txt but never write it; the PNG records how it\n"
-        "was made (phase, d, cells, view, version) in text chunks.\n"
+        "was made (phase, d, cells, view, version; the second harmonic when on) in text\n"
+        "chunks, and --scan's table names a second harmonic in # lines above its header.\n"
         "\n"
         "Keys of the viewer:\n";
     for (int i = 0; i < viewer_key_count; i++) {

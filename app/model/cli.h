@@ -34,6 +34,10 @@ struct CliOptions {
     bool separatrix = false;
     double scan_from = 0, scan_to = 0;  // d of the first and last map
     int scan_count = 0;
+    // The second harmonic, each part only when given; else config.txt decides.
+    bool has_harmonic = false, has_ratio = false, has_harmonic_phase = false;
+    int harmonic = 2;
+    double ratio = 0, harmonic_phase_degrees = 0;
 };
 
 // Parses argv[1 .. argc-1] (argv[0] is the program). True when they make a

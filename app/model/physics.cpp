@@ -173,7 +173,9 @@ int separatrix_xp(double phase, double x, double* xp) {
 
 StartPoint program_start(float s, float t) { return {s * program_pi * 2.0f, t * 6.0f - 3.0f}; }
 
-int track_start(float x, float xp, float d, float phase, float maxit, float* points, int max_points) {
+int track_start(float x, float xp, float d, float phase, float maxit, float* points, int max_points,
+                const HarmonicUniforms* second) {
+    if (second && second->ratio == 0) second = nullptr;
     const float pi = program_pi;
     float sp = 0.5f * pi + phase;
     float ssp = std::sin(sp);
@@ -185,7 +187,10 @@ int track_start(float x, float xp, float d, float phase, float maxit, float* poi
         kept = 1;
     }
     while (i <= maxit && x >= 0 && x <= pi * 2.0f) {
-        xp = xp + d * (std::sin(x) - ssp);
+        if (second)
+            xp = xp + d * (std::sin(x) + second->ratio * std::sin(second->number * x + second->phase) - ssp);
+        else
+            xp = xp + d * (std::sin(x) - ssp);
         x = x + d * xp;
         if (i + 1 == i) return INT_MAX;  // the program's counter is stuck: it would loop for ever
         i = i + 1;
@@ -210,6 +215,7 @@ void bucket_count_start(BucketCount* c, float d, float phase, float maxit, int w
     double col = floor(view_px(view_full(), x_s, c->w));
     c->centre_col = col >= 0 && col < c->w ? (int)col : -1;  // false for a NaN as well
     c->centre.assign(c->centre_col >= 0 ? c->h : 0, 0);
+    c->second = {0, 0, 0};
 }
 
 long long bucket_count_run(BucketCount* c, long long passes) {
@@ -219,7 +225,7 @@ long long bucket_count_run(BucketCount* c, long long passes) {
         int row = (int)(c->next / c->w), col = (int)(c->next % c->w);
         float s = (col + 0.5f) / c->w, t = (row + 0.5f) / c->h;
         StartPoint p = program_start(s, t);
-        int made = track_start(p.x, p.xp, c->d, c->phase, c->maxit, nullptr, 0);
+        int made = track_start(p.x, p.xp, c->d, c->phase, c->maxit, nullptr, 0, &c->second);
         bool survived = (float)made > c->maxit;
         c->survivors += survived;
         if (col == c->centre_col) c->centre[row] = survived;
@@ -266,6 +272,7 @@ BucketFigures bucket_figures(double d, double phase, double measured_area, doubl
     f.continuum_half_height = continuum_half_height(phase);
     f.tune_degrees = synchrotron_tune(d, phase);
     f.limit_d = stability_limit_d(phase);
+    f.flat_bottom = false;
     return f;
 }
 

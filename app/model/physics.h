@@ -52,6 +52,12 @@ struct StartPoint {
 };
 StartPoint program_start(float s, float t);
 
+// A second harmonic as the program takes it (see harmonic.h): the cell adds
+// ratio sin(number x + phase) to the voltage; ratio 0 is none.
+struct HarmonicUniforms {
+    float ratio, number, phase;
+};
+
 // Tracks one start point through the cells in float with the program's order
 // of operations and returns the passes made: above maxit means it survived,
 // so the pixel is black. With points, keeps (x, xp) pairs, the start first and
@@ -59,7 +65,10 @@ StartPoint program_start(float s, float t);
 // number kept is min(passes + 1, max_points). A particle still inside when the
 // float counter stops counting (2^24 passes, only with a larger maxit; the
 // program would then never end) returns INT_MAX.
-int track_start(float x, float xp, float d, float phase, float maxit, float* points, int max_points);
+// With a second harmonic (ratio not 0), its term is added as the second
+// harmonic's program adds it.
+int track_start(float x, float xp, float d, float phase, float maxit, float* points, int max_points,
+                const HarmonicUniforms* second = nullptr);
 
 // Bucket area measured as the program draws it: survivors among the pixel
 // centres of a w x h map over the full view, times the area of one pixel.
@@ -75,6 +84,7 @@ struct BucketCount {
     long long survivors;
     int centre_col;                   // the column holding the stable point; -1 where it falls outside
     std::vector<unsigned char> centre;  // 1 where that column's pixel survived, top row first
+    HarmonicUniforms second;          // ratio 0: none (harmonic_count_start sets one)
 };
 void bucket_count_start(BucketCount* c, float d, float phase, float maxit, int w, int h);
 // Tracks pixels until at least `passes` passes are spent (one pixel at the
@@ -100,6 +110,7 @@ struct BucketFigures {
     double continuum_half_height;
     double tune_degrees;            // synchrotron_tune
     double limit_d;                 // stability_limit_d
+    bool flat_bottom;               // U'' = 0 at the centre (a second harmonic's): no tune
 };
 BucketFigures bucket_figures(double d, double phase, double measured_area, double measured_half_height);
 // The same count on a rendered map read back: black pixels (red, green and

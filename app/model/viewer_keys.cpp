@@ -19,6 +19,9 @@ void separatrix(ViewerState* s, bool) { state_toggle_separatrix(s); }
 void clear_orbits(ViewerState* s, bool) { state_clear_orbits(s); }
 void plot(ViewerState* s, bool) { state_toggle_plot(s); }
 void save(ViewerState* s, bool) { state_request_save(s); }
+void ratio(ViewerState* s, bool shift) { state_step_ratio(s, shift ? -harmonic_ratio_step : harmonic_ratio_step); }
+void harmonic(ViewerState* s, bool) { state_next_harmonic(s); }
+void harmonic_phase(ViewerState* s, bool shift) { state_turn_harmonic_phase(s, shift ? -10 : 10); }
 // The driver ends the loop on these (asked_to_end); the state has nothing to do.
 void end(ViewerState*, bool) {}
 
@@ -41,6 +44,9 @@ const ViewerKey viewer_keys[] = {
     {"C", "clear the tracked orbits", {{'C', clear_orbits}}},
     {"G", "plot of the measured bucket area against d on / off", {{'G', plot}}},
     {"P", "save the window as tessaline-NNNN.png", {{'P', save}}},
+    {"R / Shift+R", "second harmonic's voltage ratio +0.05 / -0.05 (0 to 2; 0 is off)", {{'R', ratio}}},
+    {"N", "second harmonic's number: the next one (2 to 8)", {{'N', harmonic}}},
+    {"J / Shift+J", "second harmonic's phase +10 / -10 degrees", {{'J', harmonic_phase}}},
     {"Escape, Q", "quit (phase and cells changed with keys go to config.txt)", {{VK_CODE_ESCAPE, end}, {'Q', end}}},
 };
 const int viewer_key_count = (int)(sizeof viewer_keys / sizeof viewer_keys[0]);

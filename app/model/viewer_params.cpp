@@ -14,6 +14,10 @@
 static const char* const PHASE_KEY = "Accelerating phase (degrees)";
 static const char* const CELLS_KEY = "Max cells to track";
 static const char* const CELLS_QUERY = "Max cells";
+// Read when present, written only once the user has set them.
+static const char* const RATIO_KEY = "Second harmonic voltage ratio";
+static const char* const NUMBER_KEY = "Second harmonic number";
+static const char* const HARMONIC_PHASE_KEY = "Second harmonic phase (degrees)";
 
 static void add_defaults(GrowArray* list) {
     config_default(list, PHASE_KEY, "-30");
@@ -31,7 +35,18 @@ static ViewerParams params_of(GrowArray* list) {
     p.phase_degrees = phase ? atof(phase) : 0.0;
     p.phase = map_phase_radians(p.phase_degrees);
     p.cells = cells ? parse_int(cells) : 0;
+    const char* ratio = config_get(*list, RATIO_KEY);
+    const char* number = config_get(*list, NUMBER_KEY);
+    const char* harmonic_phase = config_get(*list, HARMONIC_PHASE_KEY);
+    if (ratio) p.harmonic.ratio = atof(ratio);
+    if (number) p.harmonic.number = parse_int(number);
+    if (harmonic_phase) p.harmonic.phase_degrees = atof(harmonic_phase);
+    p.harmonic = harmonic_clamped(p.harmonic);
     return p;
+}
+
+static void set_found_or_add(GrowArray* list, const char* key, const char* value) {
+    if (!config_replace_found(list, key, value)) config_default(list, key, value);
 }
 
 ViewerParams read_viewer_params() {
@@ -49,8 +64,9 @@ ViewerParams peek_viewer_params() {
     return p;
 }
 
-int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool cells_changed) {
-    if (!phase_changed && !cells_changed) return 1;  // the file stays exactly as the start left it
+int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool cells_changed,
+                       const Harmonic* harmonic) {
+    if (!phase_changed && !cells_changed && !harmonic) return 1;  // the file stays exactly as the start left it
     // Read again: whatever the user edited meanwhile is kept.
     GrowArray list = read_config("config.txt", ':');
     add_defaults(&list);
@@ -65,8 +81,16 @@ int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool
         snprintf(text, sizeof text, "%d", cells);
         config_replace_found(&list, CELLS_QUERY, text);
     }
+    if (harmonic) {
+        snprintf(text, sizeof text, "%.15lg", harmonic->ratio);
+        set_found_or_add(&list, RATIO_KEY, text);
+        snprintf(text, sizeof text, "%d", harmonic->number);
+        set_found_or_add(&list, NUMBER_KEY, text);
+        snprintf(text, sizeof text, "%.15lg", harmonic->phase_degrees);
+        set_found_or_add(&list, HARMONIC_PHASE_KEY, text);
+    }
     int ok = write_config(list, "config.txt", ':');
     free_config(list);
-    if (!ok) log_error("config.txt could not be written: the phase and cell count chosen with the keys are lost");
+    if (!ok) log_error("config.txt could not be written: the settings chosen with the keys are lost");
     return ok;
 }

@@ -1,11 +1,13 @@
 // The viewer's two physics parameters, read from "config.txt" at start-up and
 // written back at exit when the keys changed them.
 #pragma once
+#include "app/model/harmonic.h"
 
 struct ViewerParams {
     float phase;           // accelerating phase, radians
     int cells;             // number of cells to track
     double phase_degrees;  // the phase as the file gives it
+    Harmonic harmonic;     // off unless the file holds its keys
 };
 
 // Reads "config.txt", adds the two settings when missing, rewrites the file.
@@ -15,4 +17,7 @@ ViewerParams peek_viewer_params();
 // Puts the changed values into "config.txt" where the next start will read
 // them, the rest of the file kept in normal form. A file that cannot be
 // written is left as it is and the failure logged. Returns 1 when written.
-int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool cells_changed);
+// A second harmonic given is written too, its three keys added when missing:
+// until a user sets it the file holds none of them.
+int save_viewer_params(double phase_degrees, bool phase_changed, int cells, bool cells_changed,
+                       const Harmonic* harmonic = nullptr);

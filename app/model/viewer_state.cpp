@@ -11,8 +11,9 @@
 #include "app/model/viewer_keys.h"
 #include "framework/platform/keymap.h"
 
-ViewerState viewer_state_make(double phase_degrees, int cells) {
+ViewerState viewer_state_make(double phase_degrees, int cells, const Harmonic& harmonic) {
     ViewerState s = {};
+    s.harmonic = harmonic;
     s.phase_degrees = phase_degrees;
     s.phase = map_phase_radians(phase_degrees);
     s.cells = cells;
@@ -139,6 +140,26 @@ void state_toggle_plot(ViewerState* s) {
     flip(s, &s->plot_shown);
 }
 
+void state_step_ratio(ViewerState* s, double step) {
+    mark_used(s);
+    double r = std::max(0.0, std::min(harmonic_max_ratio, s->harmonic.ratio + step));
+    s->harmonic.ratio = std::fabs(r) < 1e-9 ? 0 : r;  // back to exactly 0: the single-RF map
+    s->harmonic_changed = true;
+}
+
+void state_next_harmonic(ViewerState* s) {
+    mark_used(s);
+    int n = s->harmonic.number + 1;
+    s->harmonic.number = n > harmonic_max_number ? harmonic_min_number : n;
+    s->harmonic_changed = true;
+}
+
+void state_turn_harmonic_phase(ViewerState* s, double degrees) {
+    mark_used(s);
+    s->harmonic.phase_degrees += degrees;
+    s->harmonic_changed = true;
+}
+
 void state_click(ViewerState* s, int px, int py, int w, int h) {
     // Unlocked, the step follows the pointer and the click's own map would be
     // gone at once; a click there is no control at all.
@@ -157,6 +178,7 @@ void state_click(ViewerState* s, int px, int py, int w, int h) {
     o.d = (float)s->d;
     o.phase = s->phase;
     o.maxit = state_maxit(*s);
+    o.second = harmonic_uniforms(s->harmonic);
     o.serial = s->orbit_serial++;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "app/model/harmonic.h"
 #include "app/model/view_window.h"
 
 const int viewer_cells_cap = 100000;  // Up stops here; "config.txt" may ask for more
@@ -30,6 +31,7 @@ struct ViewerInput {
 struct OrbitStart {
     float x, xp;            // the clicked pixel's start as the program takes it
     float d, phase, maxit;
+    HarmonicUniforms second;
     int serial;             // counts every orbit begun: names it and picks its colour
 };
 
@@ -59,12 +61,14 @@ struct ViewerState {
     bool save_requested;    // P: the frame saves its picture once drawn
     char notice[96];        // shown in the status line until notice_until (clock seconds)
     double notice_until;
+    Harmonic harmonic;      // the second RF harmonic: off until config.txt or a key sets it
+    bool harmonic_changed;  // by keys: written back at exit
 };
 
 // The state at start-up: the parameters read from "config.txt" (the phase
 // converted as at start-up), the full view, nothing used. A cell count beyond the cap
 // brings the status line up at once, to warn that frames will be slow.
-ViewerState viewer_state_make(double phase_degrees, int cells);
+ViewerState viewer_state_make(double phase_degrees, int cells, const Harmonic& harmonic = Harmonic());
 
 // The frame's input applied: the drag first (it began where the last frame saw
 // the pointer), then key presses in order, a left click, the wheel and the
@@ -85,6 +89,11 @@ void state_toggle_preview(ViewerState* s);
 void state_follow_pointer(ViewerState* s, int mouse_x, int w);  // d from the pointer unless locked
 void state_toggle_separatrix(ViewerState* s);
 void state_toggle_plot(ViewerState* s);
+// The second harmonic: ratio by `step` within 0 .. 2, the next number (8 goes
+// round to 2), its phase by `degrees`.
+void state_step_ratio(ViewerState* s, double step);
+void state_next_harmonic(ViewerState* s);
+void state_turn_harmonic_phase(ViewerState* s, double degrees);
 // An orbit from the pixel at (px, py) of a w x h window while d is locked;
 // otherwise nothing at all.
 void state_click(ViewerState* s, int px, int py, int w, int h);

@@ -15,9 +15,10 @@
 
 const int MEASURED_COLOUR = 0xFF8040, AXIS_COLOUR = 0xFFFFFF, CURRENT_COLOUR = 0x808080;
 
-void area_plot_add(AreaPlot* p, float phase, float maxit, double d, double area) {
+void area_plot_add(AreaPlot* p, float phase, float maxit, double d, double area, const Harmonic& second) {
     if (!std::isfinite(d) || !std::isfinite(area)) return;
-    if (p->count > 0 && (p->phase != phase || p->maxit != maxit)) p->count = 0;
+    if (p->count > 0 && (p->phase != phase || p->maxit != maxit || !harmonic_equal(p->harmonic, second))) p->count = 0;
+    p->harmonic = second;
     p->phase = phase;
     p->maxit = maxit;
     int at = (int)(std::lower_bound(p->samples, p->samples + p->count, d,

@@ -2,6 +2,7 @@
 // measured while it is on, with the continuum area A(phase) as a line, in a
 // small framed box in the bottom-right corner, axes with numbers.
 #pragma once
+#include "app/model/harmonic.h"
 
 const int area_plot_max_samples = 512;
 const int area_plot_w = 380, area_plot_h = 230;  // pixels, frame included
@@ -12,14 +13,16 @@ struct AreaSample {
 
 struct AreaPlot {
     float phase, maxit;  // what the samples belong to
+    Harmonic harmonic;
     AreaSample samples[area_plot_max_samples];  // d increasing
     int count;
 };
 
-// A measured area at step d. Samples of another phase or cell count are
-// dropped first; one at the same d is replaced; when full, the sample nearest
+// A measured area at step d. Samples of another phase, cell count or second
+// harmonic are dropped first; one at the same d is replaced; when full, the sample nearest
 // in d gives way.
-void area_plot_add(AreaPlot* p, float phase, float maxit, double d, double area);
+void area_plot_add(AreaPlot* p, float phase, float maxit, double d, double area,
+                   const Harmonic& second = Harmonic());
 
 // An axis from 0 to a round top at or above `most`, with ticks `step` apart
 // (1, 2 or 5 times a power of ten, four to ten of them).

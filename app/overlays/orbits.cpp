@@ -24,7 +24,8 @@ static void track(const OrbitStart& start, OrbitTrack* t) {
     double most = std::max(1.0, std::min((double)orbit_max_points, (double)start.maxit + 2));
     t->serial = start.serial;
     t->points.assign(2 * (size_t)most, 0.0f);
-    t->passes = track_start(start.x, start.xp, start.d, start.phase, start.maxit, t->points.data(), (int)most);
+    t->passes =
+        track_start(start.x, start.xp, start.d, start.phase, start.maxit, t->points.data(), (int)most, &start.second);
     size_t kept = (size_t)std::min((double)t->passes + 1, most);
     t->points.resize(2 * kept);
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/model/physics.h"
+#include "app/overlays/harmonic_overlay.h"
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 
@@ -29,6 +30,16 @@ double branch_xp(double phase, double x) {
 
 }  // namespace
 
+void separatrix_column_runs(int col, double lo, double hi, const ViewWindow& v, int h, std::vector<PixelRun>* out) {
+    int r0, r1;
+    if (lo == 0) {
+        if (row_span(view_py(v, -hi, h), view_py(v, hi, h), h, &r0, &r1)) out->push_back({col, r0, r1});
+        return;
+    }
+    if (row_span(view_py(v, -hi, h), view_py(v, -lo, h), h, &r0, &r1)) out->push_back({col, r0, r1});
+    if (row_span(view_py(v, lo, h), view_py(v, hi, h), h, &r0, &r1)) out->push_back({col, r0, r1});
+}
+
 void separatrix_runs(double phase, const ViewWindow& v, int w, int h, std::vector<PixelRun>* out) {
     out->clear();
     double left, right;
@@ -45,38 +56,43 @@ void separatrix_runs(double phase, const ViewWindow& v, int w, int h, std::vecto
         double lo = std::min(pa, pb), hi = std::max(pa, pb);
         if (x_s >= xa && x_s <= xb) hi = top;       // the branch's peak lies in this column
         if (xa == left || xb == right) lo = 0;      // a turning point: the branches meet at xp = 0
-        int r0, r1;
-        if (lo == 0) {
-            if (row_span(view_py(v, -hi, h), view_py(v, hi, h), h, &r0, &r1)) out->push_back({col, r0, r1});
-            continue;
-        }
-        if (row_span(view_py(v, -hi, h), view_py(v, -lo, h), h, &r0, &r1)) out->push_back({col, r0, r1});
-        if (row_span(view_py(v, lo, h), view_py(v, hi, h), h, &r0, &r1)) out->push_back({col, r0, r1});
+        separatrix_column_runs(col, lo, hi, v, h, out);
     }
 }
 
-void draw_separatrix(Separatrix* s, double phase, const ViewWindow& v, int w, int h) {
-    if (!s->valid || phase != s->phase || w != s->w || h != s->h || !view_equal(v, s->view)) {
-        separatrix_runs(phase, v, w, h, &s->runs);
-        FixedPoints f = fixed_points(phase, 0);
-        s->stable_px = std::floor(view_px(v, f.x_stable, w)) + 0.5;
-        s->unstable_px = std::floor(view_px(v, f.x_unstable, w)) + 0.5;
-        s->marks_py = std::floor(view_py(v, 0, h)) + 0.5;
+void draw_separatrix(Separatrix* s, double phase, const ViewWindow& v, int w, int h, const Harmonic& second) {
+    if (!s->valid || phase != s->phase || w != s->w || h != s->h || !view_equal(v, s->view) ||
+        !harmonic_equal(second, s->harmonic)) {
+        s->points.clear();
+        if (harmonic_on(second)) {
+            harmonic_separatrix_runs(second, phase, v, w, h, &s->runs);
+            s->points = harmonic_fixed_points(second, phase);
+        } else {
+            separatrix_runs(phase, v, w, h, &s->runs);
+            FixedPoints f = fixed_points(phase, 0);
+            if (!s->runs.empty()) s->points = {{f.x_stable, true}, {f.x_unstable, false}};
+        }
         s->phase = phase;
         s->view = v;
         s->w = w;
         s->h = h;
+        s->harmonic = second;
         s->valid = true;
     }
-    if (s->runs.empty()) return;
+    if (s->runs.empty() && s->points.empty()) return;
     begin_overlay_pixels();
     glBegin(GL_QUADS);  // whole pixels: each run's quad covers exactly its pixels' centres
     for (const PixelRun& r : s->runs) box_vertices(r.col, r.row0, 1, r.row1 - r.row0 + 1, separatrix_colour);
     glEnd();
-    const double m = fixed_point_mark, py = s->marks_py;
-    draw_circle(s->stable_px, py, m, separatrix_colour);
-    const double px = s->unstable_px;
-    draw_line(px - m, py - m, px + m, py + m, separatrix_colour);
-    draw_line(px - m, py + m, px + m, py - m, separatrix_colour);
+    const double m = fixed_point_mark, py = std::floor(view_py(v, 0, h)) + 0.5;
+    for (const HarmonicPoint& p : s->points) {
+        const double px = std::floor(view_px(v, p.x, w)) + 0.5;
+        if (p.stable) {
+            draw_circle(px, py, m, separatrix_colour);
+        } else {
+            draw_line(px - m, py - m, px + m, py + m, separatrix_colour);
+            draw_line(px - m, py + m, px + m, py - m, separatrix_colour);
+        }
+    }
     end_overlay_pixels();
 }

@@ -6,6 +6,7 @@
 #pragma once
 #include <vector>
 
+#include "app/model/harmonic.h"
 #include "app/model/view_window.h"
 #include "app/overlays/overlay_draw.h"
 
@@ -21,18 +22,25 @@ struct PixelRun {
 // extremes over that column's span of x, for either branch (one run where they
 // meet). None where there is no bucket or the curve is out of view.
 void separatrix_runs(double phase, const ViewWindow& v, int w, int h, std::vector<PixelRun>* out);
+// The runs of one column whose curve spans lo .. hi in |xp| (both branches;
+// one run through xp = 0 where lo is 0).
+void separatrix_column_runs(int col, double lo, double hi, const ViewWindow& v, int h, std::vector<PixelRun>* out);
 
-// The curve's runs and the marks' pixel centres for one phase, view and size,
-// kept until one of them changes: the viewer draws it every frame.
+// The curve's runs and the fixed points for one phase, second harmonic, view
+// and size, kept until one of them changes: the viewer draws it every frame.
 struct Separatrix {
     std::vector<PixelRun> runs;
-    double stable_px, unstable_px, marks_py;  // the fixed points' pixel centres
     double phase;
     ViewWindow view;
     int w, h;
     bool valid;
+    Harmonic harmonic;                  // the second harmonic it was made for (off: the single-RF curve)
+    std::vector<HarmonicPoint> points;  // the fixed points to mark
 };
 
 // The curve and the fixed points' marks over a w x h target whose window
 // coordinates are set up (the viewer's window or an offscreen target).
-void draw_separatrix(Separatrix* s, double phase, const ViewWindow& v, int w, int h);
+// With a second harmonic on, its wells and every fixed point in [0, 2 pi]
+// (harmonic_overlay.h).
+void draw_separatrix(Separatrix* s, double phase, const ViewWindow& v, int w, int h,
+                     const Harmonic& second = Harmonic());

@@ -22,7 +22,12 @@ void status_text(const ViewerState& s, float progress, char* out, size_t size) {
     auto add = [&](const char* text) {
         if (n >= 0 && (size_t)n < size) n += snprintf(out + n, size - n, "   %s", text);
     };
-    char part[48];
+    char part[80];
+    if (harmonic_on(s.harmonic)) {
+        snprintf(part, sizeof part, "harmonic %d ratio %.4g phase %.6g deg", s.harmonic.number, s.harmonic.ratio,
+                 s.harmonic.phase_degrees);
+        add(part);
+    }
     if (s.zoom_limited) add("zoom limit: float precision");
     if (s.cells > viewer_cells_cap) {
         snprintf(part, sizeof part, "over %d cells: frames will be slow", viewer_cells_cap);
@@ -50,8 +55,10 @@ void status_bucket_text(const BucketFigures& f, const char* pending, char* out, 
         snprintf(ratio, sizeof ratio, "%.2f%%", 100 * f.ratio);
         snprintf(half, sizeof half, "%.4g", f.measured_half_height);
     }
-    int n = snprintf(out, size, "area %s / %.4g (%s)   half-height %s / %.4g   tune %.4g deg", area, f.continuum_area,
-                     ratio, half, f.continuum_half_height, f.tune_degrees);
+    char tune[24] = "flat bottom";
+    if (!f.flat_bottom) snprintf(tune, sizeof tune, "tune %.4g deg", f.tune_degrees);
+    int n = snprintf(out, size, "area %s / %.4g (%s)   half-height %s / %.4g   %s", area, f.continuum_area, ratio,
+                     half, f.continuum_half_height, tune);
     if (pending && n >= 0 && (size_t)n < size) snprintf(out + n, size - n, "   %s", pending);
 }
 

@@ -17,16 +17,21 @@ std::string real_text(double v) {
 }
 
 bool save_map_png(const char* filename, int w, int h, double phase_degrees, double d, int cells,
-                  const ViewWindow& view) {
+                  const ViewWindow& view, const Harmonic& second) {
     std::string phase = real_text(phase_degrees), step = real_text(d), count = std::to_string(cells);
     std::string window = real_text(view.x0) + "," + real_text(view.x1) + "," + real_text(view.xp0) + "," +
                          real_text(view.xp1);
+    std::string number = std::to_string(second.number), ratio = real_text(second.ratio),
+                harmonic_phase = real_text(second.phase_degrees);
     const PngText texts[] = {{"phase", phase.c_str()},
                              {"d", step.c_str()},
                              {"cells", count.c_str()},
                              {"view", window.c_str()},
-                             {"Software", TESS_VERSION_TEXT}};
-    return save_png(0, 0, w, h, filename, texts, (int)(sizeof texts / sizeof texts[0]));
+                             {"Software", TESS_VERSION_TEXT},
+                             {"harmonic", number.c_str()},
+                             {"ratio", ratio.c_str()},
+                             {"harmonic phase", harmonic_phase.c_str()}};
+    return save_png(0, 0, w, h, filename, texts, harmonic_on(second) ? 8 : 5);
 }
 
 int next_picture_name(int from, char* name, size_t size) {

@@ -20,7 +20,7 @@
 // ---- the quad and its targets ----
 
 void draw_map_quad(GLuint program, float d, float phase, float maxit, const ViewWindow& v, float x0, float y0,
-                   float x1, float y1) {
+                   float x1, float y1, const HarmonicUniforms* second) {
     float s0 = (float)view_s(v.x0), s1 = (float)view_s(v.x1);
     float t0 = (float)view_t(v.xp0), t1 = (float)view_t(v.xp1);
     // Locations are looked up every frame: the program may not have linked (then -1, ignored).
@@ -28,6 +28,11 @@ void draw_map_quad(GLuint program, float d, float phase, float maxit, const View
     glUniform1f(glGetUniformLocation(program, "d"), d);
     glUniform1f(glGetUniformLocation(program, "phase"), phase);
     glUniform1f(glGetUniformLocation(program, "maxit"), maxit);
+    if (second && second->ratio != 0) {  // the single-RF program's calls stay as they always were
+        glUniform1f(glGetUniformLocation(program, "ratio"), second->ratio);
+        glUniform1f(glGetUniformLocation(program, "harmonic"), second->number);
+        glUniform1f(glGetUniformLocation(program, "hphase"), second->phase);
+    }
     glColor3f(0, 0, 0.5f);  // seen only when the program did not link
     glBegin(GL_QUADS);
     glTexCoord2f(s0, t0);
@@ -58,7 +63,7 @@ void draw_map_target(GLuint program, const MapInputs& in, int target_w, int targ
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    draw_map_quad(program, in.d, in.phase, in.maxit, in.view, 0, 0, (float)target_w, (float)target_h);
+    draw_map_quad(program, in.d, in.phase, in.maxit, in.view, 0, 0, (float)target_w, (float)target_h, &in.second);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -89,7 +94,8 @@ void map_view_release(MapView* m) {
 
 static bool same_inputs(const MapInputs& a, const MapInputs& b) {
     return a.d == b.d && a.phase == b.phase && a.maxit == b.maxit && view_equal(a.view, b.view) &&
-           a.width == b.width && a.height == b.height;
+           a.width == b.width && a.height == b.height && a.second.ratio == b.second.ratio &&
+           a.second.number == b.second.number && a.second.phase == b.second.phase;
 }
 
 // Target size of a map drawn at 1/level resolution.
@@ -210,7 +216,10 @@ static double measure_pass_seconds(GLuint program, const MapInputs& in) {
 
 static bool draws_in_parts(MapView* m, GLuint program, const MapInputs& in, int target_w, int target_h) {
     if (in.maxit <= map_whole_cells) return false;
-    if (m->pass_seconds <= 0) m->pass_seconds = measure_pass_seconds(program, in);
+    if (m->pass_seconds <= 0 || (m->timed_program && m->timed_program != program)) {
+        m->pass_seconds = measure_pass_seconds(program, in);
+        m->timed_program = program;
+    }
     return m->pass_seconds * target_w * target_h * ((double)in.maxit + 1) > m->parts_above;
 }
 
@@ -286,7 +295,7 @@ void map_view_frame(MapView* m, GLuint program, const MapInputs& in, bool previe
     int level = preview && now - m->last_change < m->rest ? preview_level(m) : 1;
     if (!ensure_texture(m, w, h)) {
         // Nowhere to keep it: the whole map every frame, as the viewer always drew it.
-        draw_map_quad(program, in.d, in.phase, in.maxit, in.view, 0, 0, (float)w, (float)h);
+        draw_map_quad(program, in.d, in.phase, in.maxit, in.view, 0, 0, (float)w, (float)h, &in.second);
         m->progress = 1;
         return;
     }
@@ -306,7 +315,7 @@ void map_view_frame(MapView* m, GLuint program, const MapInputs& in, bool previe
         double t0 = timer();
         if (level == 1) {
             // The default frame: the quad straight into the window, as it always was.
-            draw_map_quad(program, in.d, in.phase, in.maxit, in.view, 0, 0, (float)w, (float)h);
+            draw_map_quad(program, in.d, in.phase, in.maxit, in.view, 0, 0, (float)w, (float)h, &in.second);
         } else {
             draw_map_target(program, in, tw, th);
         }

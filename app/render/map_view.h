@@ -5,6 +5,7 @@
 // Where the driver cannot hold a window-sized texture, it is drawn whole
 // every frame instead.
 #pragma once
+#include "app/model/physics.h"
 #include "app/model/view_window.h"
 #include "framework/platform/gl.h"
 
@@ -13,6 +14,7 @@ struct MapInputs {
     float d, phase, maxit;  // the program's uniforms
     ViewWindow view;
     int width, height;      // window pixels
+    HarmonicUniforms second = {0, 0, 0};  // ratio 0: none
 };
 
 struct MapView {
@@ -33,6 +35,7 @@ struct MapView {
     double last_change;         // clock reading when the inputs last changed
     double full_seconds;        // the last whole full-resolution map took this long
     double pass_seconds;        // one pass of one pixel, measured once when first needed; 0 until then
+    GLuint timed_program;       // the program it was measured with (a second harmonic's costs more); 0: any
     // Settings.
     double frame_budget;        // seconds of map work per frame when drawing in parts (0.05)
     double parts_above;         // a map estimated to take longer than this is drawn in parts (1)
@@ -50,9 +53,10 @@ void map_view_release(MapView* m);
 void map_view_frame(MapView* m, GLuint program, const MapInputs& in, bool preview, double now);
 
 // The map's quad for view v, corners (x0, y0) top-left and (x1, y1)
-// bottom-right in the current coordinates.
+// bottom-right in the current coordinates. With a second harmonic (ratio not
+// 0) its three uniforms are set too, for the second harmonic's program.
 void draw_map_quad(GLuint program, float d, float phase, float maxit, const ViewWindow& v, float x0, float y0,
-                   float x1, float y1);
+                   float x1, float y1, const HarmonicUniforms* second = nullptr);
 // The map of `in` drawn over target_w x target_h pixels at the bottom-left of
 // the current draw buffer (the window, or an offscreen target).
 void draw_map_target(GLuint program, const MapInputs& in, int target_w, int target_h);

@@ -350,9 +350,11 @@ class Probe:
                 pass
 
 
-def map_passes(d, phase, maxit, w=SCREEN_W, h=SCREEN_H, s_range=(0.0, 1.0), t_range=(0.0, 1.0)):
+def map_passes(d, phase, maxit, w=SCREEN_W, h=SCREEN_H, s_range=(0.0, 1.0), t_range=(0.0, 1.0), second=None):
     """Passes per pixel, computed in 32-bit float as the fragment program does, for
-    a quad whose texture coordinates run over s_range across and t_range down."""
+    a quad whose texture coordinates run over s_range across and t_range down.
+    second: a second RF harmonic (ratio, number, phase in degrees) adding
+    ratio sin(number x + phase) to the voltage."""
     f = np.float32
     s0, s1 = (f(v) for v in s_range)
     t0, t1 = (f(v) for v in t_range)
@@ -366,12 +368,14 @@ def map_passes(d, phase, maxit, w=SCREEN_W, h=SCREEN_H, s_range=(0.0, 1.0), t_ra
     i = np.zeros((h, w), dtype=f)
     active = np.ones((h, w), dtype=bool)
     two_pi = pi * f(2)
+    r, number, psi = (f(second[0]), f(second[1]), f(second[2] * DEG)) if second else (f(0), f(0), f(0))
     n = 0
     while True:
         active &= (i <= f(maxit)) & (x >= 0) & (x <= two_pi)
         if not active.any() or n > 100000:
             break
-        xp = np.where(active, xp + d * (np.sin(x, dtype=f) - ssp), xp)
+        voltage = np.sin(x, dtype=f) + r * np.sin(number * x + psi, dtype=f) if second else np.sin(x, dtype=f)
+        xp = np.where(active, xp + d * (voltage - ssp), xp)
         x = np.where(active, x + d * xp, x)
         i = np.where(active, i + f(1), i)
         n += 1
@@ -388,12 +392,12 @@ def map_colours(i, maxit):
     return rgb
 
 
-def map_reference(d, phase_degrees, maxit, w=SCREEN_W, h=SCREEN_H, view=None):
+def map_reference(d, phase_degrees, maxit, w=SCREEN_W, h=SCREEN_H, view=None, second=None):
     """The colours the viewer shows for step d, the phase in degrees (taken to float
     as the viewer does) and maxit cells, over the view window (x0, x1, xp0, xp1;
-    the full map by default)."""
+    the full map by default), with a second harmonic as map_passes takes it."""
     ranges = view_to_st(*view) if view else ((0.0, 1.0), (0.0, 1.0))
-    return map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, w, h, *ranges), maxit)
+    return map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, w, h, *ranges, second=second), maxit)
 
 
 def agreement(picture, expected, skip_rows=OVERLAY_ROWS, bottom_rows=0):
@@ -422,10 +426,26 @@ def separatrix_curve(phase, samples=400000):
     return x, np.sqrt(2 * np.maximum(depth(x), 0)), x_s, x_u
 
 
-def separatrix_mask(phase, w, h, view=(0.0, 2 * np.pi, -3.0, 3.0)):
-    """Pixels of a w x h picture of the view that the continuum separatrix crosses."""
+def harmonic_theory(phase, second, samples=2000001):
+    """The continuum bucket with a second harmonic (ratio, number, phase in degrees),
+    straight from its definition on a dense grid: U = cos x + (r/h) cos(h x + psi)
+    + x sin sp, m(x) the lower of the highest U to either side of x, a start staying
+    in 0..2pi for ever when H < m(x). Returns x, the boundary's |xp| = sqrt(2 (m - U))
+    (0 outside), and the area inside |xp| <= 3 by the trapezoid rule."""
+    r, number, psi = second
+    x = np.linspace(0, 2 * np.pi, samples)
+    u = np.cos(x) + r / number * np.cos(number * x + psi * DEG) + x * np.sin(np.pi / 2 + phase)
+    m = np.minimum(np.maximum.accumulate(u), np.maximum.accumulate(u[::-1])[::-1])
+    xp = np.sqrt(2 * np.maximum(m - u, 0))
+    band = 2 * np.minimum(xp, 3)
+    return x, xp, float(np.sum((band[1:] + band[:-1]) / 2 * np.diff(x)))
+
+
+def separatrix_mask(phase, w, h, view=(0.0, 2 * np.pi, -3.0, 3.0), curve=None):
+    """Pixels of a w x h picture of the view that the continuum separatrix (or the
+    curve given as x and xp samples) crosses."""
     x0, x1, p0, p1 = view
-    x, xp, _, _ = separatrix_curve(phase)
+    x, xp = curve if curve is not None else separatrix_curve(phase)[:2]
     mask = np.zeros((h, w), bool)
     col = np.floor((x - x0) / (x1 - x0) * w).astype(int)
     for sign in (1, -1):
@@ -550,11 +570,13 @@ class E2ETest(unittest.TestCase):
             xdotool("key", "--clearmodifiers", k)
             time.sleep(0.2 * SLOW)
 
-    def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, view=None, bottom_rows=0, timeout=20.0):
+    def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, view=None, bottom_rows=0, timeout=20.0,
+                   second=None):
         """Waits until the screen shows the map for d from pointer_x and the view window
-        (x0, x1, xp0, xp1; the full map by default); returns the picture."""
+        (x0, x1, xp0, xp1; the full map by default), with a second harmonic as
+        map_passes takes it; returns the picture."""
         d = d_for_pointer(pointer_x)
-        expected = map_reference(d, phase_degrees, maxit, view=view)
+        expected = map_reference(d, phase_degrees, maxit, view=view, second=second)
         last = {}
 
         def shown():  # a loaded machine renders slowly: grab until 99% agrees or time is up
