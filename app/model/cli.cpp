@@ -92,6 +92,13 @@ bool parse_view(const std::string& s, CliOptions* o, char* message, size_t size)
     return true;
 }
 
+bool parse_track(const std::string& s, CliOptions* o, char* message, size_t size) {
+    std::vector<std::string> parts = split(s, ',');
+    if (parts.size() != 2 || !parse_real(parts[0], &o->track_x) || !parse_real(parts[1], &o->track_xp))
+        return fail(message, size, "--track", s, "expected two finite numbers X,XP");
+    return true;
+}
+
 bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size) {
     std::vector<std::string> parts = split(s, ':');
     long long n = 0;
@@ -109,9 +116,9 @@ bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size)
 // The raw texts CLI11 collects, and which options were given at all (an
 // option given an empty text still counts: "--render ''" is refused later).
 struct RawOptions {
-    std::string render, scan, csv, phase, d, cells, size, view;
-    bool separatrix = false, help = false, version = false;
-    bool has_render = false, has_scan = false, has_csv = false, has_phase = false, has_d = false;
+    std::string render, scan, track, csv, phase, d, cells, size, view;
+    bool separatrix = false, manifolds = false, help = false, version = false;
+    bool has_render = false, has_scan = false, has_track = false, has_csv = false, has_phase = false, has_d = false;
     bool has_cells = false, has_size = false, has_view = false;
 };
 
@@ -122,6 +129,7 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     app.set_help_flag();  // ours, below: CLI11's would print and want an exit
     CLI::Option* render = app.add_option("--render", raw->render)->type_name("OUT.png");
     CLI::Option* scan = app.add_option("--scan", raw->scan)->type_name("D0:D1:N");
+    CLI::Option* track = app.add_option("--track", raw->track)->type_name("X,XP");
     CLI::Option* csv = app.add_option("--csv", raw->csv)->type_name("OUT.csv");
     CLI::Option* phase = app.add_option("--phase", raw->phase)->type_name("DEG");
     CLI::Option* d = app.add_option("--d", raw->d)->type_name("VALUE");
@@ -129,6 +137,7 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     CLI::Option* picture = app.add_option("--size", raw->size)->type_name("WxH");
     CLI::Option* view = app.add_option("--view", raw->view)->type_name("X0,X1,P0,P1");
     app.add_flag("--separatrix", raw->separatrix);
+    app.add_flag("--manifolds", raw->manifolds);
     app.add_flag("-h,--help", raw->help);
     app.add_flag("--version", raw->version);
     try {
@@ -145,6 +154,7 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     }
     raw->has_render = render->count() > 0;
     raw->has_scan = scan->count() > 0;
+    raw->has_track = track->count() > 0;
     raw->has_csv = csv->count() > 0;
     raw->has_phase = phase->count() > 0;
     raw->has_d = d->count() > 0;
@@ -160,7 +170,7 @@ const struct {
 } OPTIONAL_OPTIONS[] = {
     {"--phase", &RawOptions::has_phase}, {"--d", &RawOptions::has_d},       {"--cells", &RawOptions::has_cells},
     {"--size", &RawOptions::has_size},   {"--view", &RawOptions::has_view}, {"--separatrix", &RawOptions::separatrix},
-    {"--csv", &RawOptions::has_csv},
+    {"--csv", &RawOptions::has_csv},         {"--manifolds", &RawOptions::manifolds},
 };
 
 // The first option of the table that was given, or null.
@@ -168,6 +178,24 @@ const char* first_optional_given(const RawOptions& r) {
     for (const auto& o : OPTIONAL_OPTIONS)
         if (r.*o.given) return o.name;
     return nullptr;
+}
+
+// The first option given that only a picture takes (--size too, with_size).
+const char* first_drawing_option(const RawOptions& r, bool with_size) {
+    return with_size && r.has_size ? "--size"
+           : r.has_view            ? "--view"
+           : r.separatrix          ? "--separatrix"
+           : r.manifolds           ? "--manifolds"
+                                   : nullptr;
+}
+
+// A mode that writes a table: `refused` (an option it cannot take) is
+// refused, and it needs --csv.
+bool table_mode(const RawOptions& raw, const char* mode, const char* refused, const char* why, const char* csv,
+                char* message, size_t size) {
+    if (refused) snprintf(message, size, "%s does not apply to %s, %s", refused, mode, why);
+    else if (raw.csv.empty()) snprintf(message, size, "%s needs --csv %s", mode, csv);
+    return !refused && !raw.csv.empty();
 }
 
 bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t size) {
@@ -190,6 +218,7 @@ bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t 
     if (raw.has_size && !parse_size(raw.size, out, message, size)) return false;
     if (raw.has_view && !parse_view(raw.view, out, message, size)) return false;
     out->separatrix = raw.separatrix;
+    out->manifolds = raw.manifolds;
     return true;
 }
 
@@ -216,34 +245,35 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
         out->mode = raw.help ? CLI_HELP : CLI_VERSION;
         return true;
     }
-    if (raw.has_render && raw.has_scan) {
-        snprintf(message, size, "--render and --scan cannot be used together");
+    if (raw.has_render + raw.has_scan + raw.has_track > 1) {
+        snprintf(message, size, "--render, --scan and --track cannot be used together");
         return false;
     }
     if (raw.has_render) {
         if (raw.render.empty()) return fail(message, size, "--render", "''", "needs a file name");
         if (raw.has_csv) {
-            snprintf(message, size, "--csv goes with --scan, not with --render");
+            snprintf(message, size, "--csv goes with --scan or --track, not with --render");
             return false;
         }
         out->mode = CLI_RENDER;
         out->output = raw.render;
     } else if (raw.has_scan) {
         if (!parse_scan(raw.scan, out, message, size)) return false;
-        const char* name = raw.has_d ? "--d" : raw.has_view ? "--view" : raw.separatrix ? "--separatrix" : nullptr;
-        if (name) {
-            snprintf(message, size, "%s does not apply to --scan, which draws the full map", name);
-            return false;
-        }
-        if (raw.csv.empty()) {
-            snprintf(message, size, "--scan needs --csv OUT.csv");
-            return false;
-        }
+        const char* name = raw.has_d ? "--d" : first_drawing_option(raw, false);
+        if (!table_mode(raw, "--scan", name, "which draws the full map", "OUT.csv", message, size)) return false;
         out->mode = CLI_SCAN;
+        out->output = raw.csv;
+    } else if (raw.has_track) {
+        if (!parse_track(raw.track, out, message, size)) return false;
+        const char* name = first_drawing_option(raw, true);
+        if (!table_mode(raw, "--track", name, "which draws nothing", "OUT.csv (or - for standard output)", message,
+                        size))
+            return false;
+        out->mode = CLI_TRACK;
         out->output = raw.csv;
     } else {
         const char* name = first_optional_given(raw);
-        snprintf(message, size, "%s needs --render or --scan", name ? name : "an option");
+        snprintf(message, size, "%s needs --render, --scan or --track", name ? name : "an option");
         return false;
     }
     return parse_values(raw, out, message, size);
@@ -259,21 +289,29 @@ std::string cli_help_text() {
     std::string s =
         "Usage: tessaline                 the viewer, full screen\n"
         "       tessaline --render OUT.png [--phase DEG] [--d VALUE] [--cells N] [--size WxH]\n"
-        "                 [--view X0,X1,P0,P1] [--separatrix]\n"
+        "                 [--view X0,X1,P0,P1] [--separatrix] [--manifolds]\n"
         "       tessaline --scan D0:D1:N [--phase DEG] [--cells N] [--size WxH] --csv OUT.csv\n"
+        "       tessaline --track X,XP [--phase DEG] [--d VALUE] [--cells N] --csv OUT.csv|-\n"
         "       tessaline --help | --version\n"
         "\n"
         "  --render OUT.png     draw one map with no window and save it as a PNG\n"
         "  --scan D0:D1:N       draw N maps for d from D0 to D1 and write one CSV row each:\n"
         "                       d, measured bucket area, continuum area, their ratio, tune\n"
-        "  --csv OUT.csv        where --scan writes its rows\n"
+        "  --track X,XP         track the start at phase X, momentum deviation XP as a left\n"
+        "                       click does (in float, the program's start) and write '#'\n"
+        "                       lines (phase, d, cells, start, tune_degrees or none when\n"
+        "                       it is lost, largest |xp|), then rows cell,x,xp from cell 0\n"
+        "  --csv OUT.csv        where --scan or --track writes its rows (- for --track:\n"
+        "                       standard output)\n"
         "  --phase DEG          accelerating phase in degrees (default: config.txt, else -30)\n"
         "  --cells N            cells to track (default: config.txt, else 100)\n"
         "  --d VALUE            step of the map (default 1)\n"
         "  --size WxH           picture size in pixels (default 1920x1080)\n"
         "  --view X0,X1,P0,P1   phase X0 to X1 across, momentum deviation P0 at the top\n"
         "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
-        "  --separatrix         draw the separatrix in yellow over the map\n"
+        "  --separatrix         draw the continuum separatrix (d -> 0) in yellow over the map\n"
+        "  --manifolds          draw the map's own bucket edge at d: its unstable manifold\n"
+        "                       in red, its stable manifold in cyan\n"
         "  -h, --help           this text\n"
         "  --version            the program's name and version\n"
         "\n"
