@@ -16,7 +16,7 @@
 
 static const int AXIS_COLOUR = 0xFFFFFF, LIMIT_COLOUR = 0xA0A0A0;
 
-static void curve_of(TunePlot* p, float phase, double d) {
+static void curve_of(TunePlot* p, float phase) {
     p->amplitude.clear();
     p->tune.clear();
     double half = continuum_half_height(phase);
@@ -24,15 +24,14 @@ static void curve_of(TunePlot* p, float phase, double d) {
         // Denser towards the separatrix, where the tune falls steeply.
         double u = (double)i / tune_plot_samples, a = half * (1 - (1 - u) * (1 - u));
         p->amplitude.push_back(a);
-        p->tune.push_back(continuum_tune(phase, d, a));
+        p->tune.push_back(continuum_tune(phase, 1, a));
     }
     p->phase = phase;
-    p->d = d;
     p->valid = true;
 }
 
 void tune_plot_draw(TunePlot* p, const Orbits& orbits, float phase, double d, int w, int h) {
-    if (!p->valid || p->phase != phase || p->d != d) curve_of(p, phase, d);
+    if (!p->valid || p->phase != phase) curve_of(p, phase);
     const double limit = synchrotron_tune(d, phase);
     double most_a = continuum_half_height(phase), most_t = std::isfinite(limit) ? limit : 0;
     for (int i = 0; i < orbits.count; i++) {
@@ -58,7 +57,7 @@ void tune_plot_draw(TunePlot* p, const Orbits& orbits, float phase, double d, in
     glEnd();
     glBegin(GL_LINE_STRIP);
     for (size_t i = 0; i < p->amplitude.size(); i++)
-        if (std::isfinite(p->tune[i])) point_vertex(px(p->amplitude[i]), py(p->tune[i]), separatrix_colour);
+        if (std::isfinite(p->tune[i])) point_vertex(px(p->amplitude[i]), py(d * p->tune[i]), separatrix_colour);
     glEnd();
     glBegin(GL_QUADS);
     for (int i = 0; i < orbits.count; i++) {

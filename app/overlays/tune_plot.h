@@ -14,8 +14,8 @@ const int tune_plot_samples = 120;                // points along the continuum 
 
 struct TunePlot {
     float phase;
-    double d;
-    std::vector<double> amplitude, tune;  // the continuum curve, kept until phase or d change
+    // The continuum curve at d = 1, kept until the phase changes: its tune is proportional to d.
+    std::vector<double> amplitude, tune;
     bool valid;
 };
 
