@@ -14,6 +14,7 @@
 #include "app/model/map_space.h"
 #include "app/render/map_view.h"
 #include "app/model/physics.h"
+#include "app/overlays/manifold_overlay.h"
 #include "app/overlays/physics_overlay.h"
 #include "app/render/harmonic_shader.h"
 #include "app/render/stability_shader.h"
@@ -139,6 +140,10 @@ int run_render(const CliOptions& o) {
         Separatrix separatrix = {};
         draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height, p.harmonic);
     }
+    if (o.manifolds) {
+        ManifoldOverlay manifolds = {};
+        draw_manifolds(&manifolds, p.phase, (float)o.d, view_of(o), o.width, o.height);
+    }
     if (headless_after_draw) headless_after_draw();
     if (gl_failed("drawing the map")) {
         headless_close(&h);
@@ -202,6 +207,7 @@ int run_scan(const CliOptions& o) {
 int headless_run(const CliOptions& o) {
     if (o.mode == CLI_RENDER) return run_render(o);
     if (o.mode == CLI_SCAN) return run_scan(o);
+    if (o.mode == CLI_TRACK) return headless_track(o);
     return CLI_EXIT_USAGE;
 }
 

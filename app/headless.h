@@ -1,6 +1,7 @@
 // The viewer's command-line modes: --render draws one map into an offscreen
 // target and saves it as a PNG, --scan draws a row of maps and writes their
-// bucket areas as CSV; --help and --version print. No window is shown.
+// bucket areas as CSV, --track writes one orbit as CSV; --help and --version
+// print. No window is shown.
 #pragma once
 
 #include "app/model/cli.h"
@@ -24,6 +25,10 @@ struct HeadlessParams {
     Harmonic harmonic;
 };
 HeadlessParams headless_params(const CliOptions& options);
+
+// --track: one start tracked as a left click tracks it, written as CSV;
+// needs no GL. Returns the exit code.
+int headless_track(const CliOptions& options);
 
 // Called on the run's context after each map is drawn, before its pixels are
 // read back; null in the program. Tests change GL's state here.

@@ -24,6 +24,8 @@ void viewer_frame_start(ViewerFrame* f) {
     f->bucket = bucket_status_make();
     f->orbits = {};
     f->plot = {};
+    f->manifolds = {};
+    f->tune_plot = {};
     f->picture_number = 1;
     f->harmonic_program = 0;
 }
@@ -62,6 +64,8 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
     MapInputs in = {(float)s.d, s.phase, state_maxit(s), s.view, w, h, harmonic_uniforms(s.harmonic)};
     map_view_frame(&f->map, second ? harmonic_program(f) : f->program, in, s.preview, now);
     if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, s.view, w, h, s.harmonic);
+    // The manifolds are grown for the single-RF map only.
+    if (s.manifolds_shown && !second) draw_manifolds(&f->manifolds, in.phase, in.d, s.view, w, h);
     orbits_draw(&f->orbits, s, w, h);
     // Measured only while something shows it, and never while minimised; the
     // plot's continuum area comes with the count's figures.
@@ -69,9 +73,12 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
         bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now, s.harmonic))
         area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area, s.harmonic);
     if (s.plot_shown) area_plot_draw(f->plot, f->bucket.figures.continuum_area, in.d, w, h);
+    if (s.tune_plot_shown) tune_plot_draw(&f->tune_plot, f->orbits, in.phase, in.d, w, h);
     overlay_draw(&f->overlay, s.d, s.phase, second ? f->harmonic_fragment_log : f->fragment_log,
                  second ? f->harmonic_link_log : f->link_log);
-    status_draw(s, f->map.progress, f->bucket);
+    char orbit[96];
+    orbit_tune_text(f->orbits, orbit, sizeof orbit);
+    status_draw(s, f->map.progress, f->bucket, orbit);
     if (s.help_shown) help_draw();
     if (s.save_requested) save_picture(state, &f->picture_number, now);
 }

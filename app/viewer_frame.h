@@ -4,6 +4,8 @@
 // clear, pump) stays with them.
 #pragma once
 #include "app/overlays/area_plot.h"
+#include "app/overlays/manifold_overlay.h"
+#include "app/overlays/tune_plot.h"
 #include "app/model/bucket_status.h"
 #include "app/render/map_view.h"
 #include "app/overlays/orbits.h"
@@ -25,6 +27,8 @@ struct ViewerFrame {
     BucketStatus bucket;
     Orbits orbits;
     AreaPlot plot;
+    ManifoldOverlay manifolds;
+    TunePlot tune_plot;
     int picture_number;  // the next picture name to try
 };
 

@@ -41,10 +41,10 @@ TEST(CliParse, ModesAndDefaults) {
 
 TEST(CliParse, EveryOptionTakesItsValue) {
     Parsed p = parse({"--render", "a b.png", "--phase", "-45.5", "--d=0.25", "--cells", "7", "--size", "640X400",
-                      "--view", "-1,2.5,-0.5,1e-1", "--separatrix"});
+                      "--view", "-1,2.5,-0.5,1e-1", "--separatrix", "--manifolds"});
     ASSERT_TRUE(p.ok) << p.message;
     EXPECT_EQ(p.o.output, "a b.png");
-    EXPECT_TRUE(p.o.has_phase && p.o.has_cells && p.o.separatrix);
+    EXPECT_TRUE(p.o.has_phase && p.o.has_cells && p.o.separatrix && p.o.manifolds);
     EXPECT_EQ(p.o.phase_degrees, -45.5);
     EXPECT_EQ(p.o.d, 0.25);
     EXPECT_EQ(p.o.cells, 7);
@@ -65,12 +65,18 @@ TEST(CliParse, EveryOptionTakesItsValue) {
     EXPECT_EQ(cli_scan_d(s.o, 3), 2.0);  // the last point is D1 exactly
     EXPECT_EQ(cli_scan_d(parse({"--scan", "3:9:1", "--csv", "s.csv"}).o, 0), 3.0);
     EXPECT_DOUBLE_EQ(cli_scan_d(parse({"--scan", "0.3:0.1:3", "--csv", "s.csv"}).o, 1), 0.2);
+
+    Parsed t = parse({"--track", "2.5,-0.25", "--d", "0.5", "--cells", "10", "--phase", "-60", "--csv", "-"});
+    ASSERT_TRUE(t.ok) << t.message;
+    EXPECT_EQ(t.o.mode, CLI_TRACK);
+    EXPECT_EQ(t.o.output, "-");
+    EXPECT_EQ(std::vector<double>({t.o.track_x, t.o.track_xp, t.o.d}), (std::vector<double>{2.5, -0.25, 0.5}));
 }
 
 TEST(CliParse, HelpListsOptionsKeysAndExitCodes) {
     std::string help = cli_help_text();
-    for (const char* option : {"--render", "--scan", "--csv", "--phase", "--cells", "--d", "--size", "--view",
-                               "--separatrix", "--version", "Exit codes"})
+    for (const char* option : {"--render", "--scan", "--track", "--csv", "--phase", "--cells", "--d", "--size",
+                               "--view", "--separatrix", "--manifolds", "--version", "Exit codes"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     for (int i = 0; i < viewer_key_count; i++) EXPECT_NE(help.find(viewer_keys[i].keys), std::string::npos);
 }
@@ -120,8 +126,15 @@ TEST(CliParse, BadInputNamesTheProblem) {
         {{"--scan", "0:1:200000", "--csv", "x.csv"}, "--scan"},
         {{"--scan", "0:1:3"}, "--csv"},
         {{"--scan", "0:1:3", "--csv", "x.csv", "--view", "0,1,0,1"}, "--view"},
-        {{"--scan", "0:1:3", "--csv", "x.csv", "--render", "a.png"}, "--render and --scan"},
-        {{"--d", "2"}, "--d needs --render or --scan"},
+        {{"--scan", "0:1:3", "--csv", "x.csv", "--render", "a.png"}, "cannot be used together"},
+        {{"--scan", "0:1:3", "--csv", "x.csv", "--manifolds"}, "--manifolds"},
+        {{"--track", "1,2", "--csv", "-", "--scan", "0:1:3"}, "cannot be used together"},
+        {{"--track", "1", "--csv", "-"}, "--track 1"},
+        {{"--track", "1,nan", "--csv", "-"}, "--track 1,nan"},
+        {{"--track", "1,2"}, "--csv"},
+        {{"--track", "1,2", "--csv", "-", "--size", "10x10"}, "--size"},
+        {{"--track", "1,2", "--csv", "-", "--manifolds"}, "--manifolds"},
+        {{"--d", "2"}, "--d needs --render, --scan or --track"},
         // Control bytes the message quotes are shown as '?', so it stays one line.
         {{"--render", "a.png", "--d", "1\n2"}, "--d 1?2"},
         {{"--render", "a.png", "--phase", "\x1b[2J"}, "--phase ?[2J"},

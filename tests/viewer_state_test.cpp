@@ -181,6 +181,11 @@ TEST(ViewerStateTest, PhysicsKeysAndOrbitClicks) {
     float ts = (float)view_s(view_x_at(s.view, 700.5, W)), tt = (float)view_t(view_xp_at(s.view, 300.5, H));
     EXPECT_EQ(track_start(o.x, o.xp, o.d, o.phase, o.maxit, nullptr, 0), map_passes(ts, tt, o.d, o.phase, o.maxit));
     EXPECT_EQ(o.d, (float)((1.0 / W) * (700 * 5)));
+    // The kept orbit follows the map shown: the overlay tracks it anew.
+    Frame(300, 300, {UP, RIGHT, SPACE}).apply(&s);
+    EXPECT_EQ(std::vector<float>({o.d, o.phase, o.maxit}),
+              std::vector<float>({(float)((1.0 / W) * (300 * 5)), s.phase, state_maxit(s)}));
+    Frame(300, 300, {SPACE}).apply(&s);
     // Sixteen kept, the oldest dropped, no two alike in colour; C clears them.
     for (int i = 1; i <= viewer_max_orbits; i++) Frame(100 + 10 * i, 300).click(13).apply(&s);
     ASSERT_EQ(s.orbit_count, viewer_max_orbits);

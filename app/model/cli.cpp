@@ -93,6 +93,13 @@ bool parse_view(const std::string& s, CliOptions* o, char* message, size_t size)
     return true;
 }
 
+bool parse_track(const std::string& s, CliOptions* o, char* message, size_t size) {
+    std::vector<std::string> parts = split(s, ',');
+    if (parts.size() != 2 || !parse_real(parts[0], &o->track_x) || !parse_real(parts[1], &o->track_xp))
+        return fail(message, size, "--track", s, "expected two finite numbers X,XP");
+    return true;
+}
+
 bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size) {
     std::vector<std::string> parts = split(s, ':');
     long long n = 0;
@@ -110,9 +117,9 @@ bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size)
 // The raw texts CLI11 collects, and which options were given at all (an
 // option given an empty text still counts: "--render ''" is refused later).
 struct RawOptions {
-    std::string render, scan, csv, phase, d, cells, size, view, harmonic, ratio, harmonic_phase;
-    bool separatrix = false, help = false, version = false;
-    bool has_render = false, has_scan = false, has_csv = false, has_phase = false, has_d = false;
+    std::string render, scan, track, csv, phase, d, cells, size, view, harmonic, ratio, harmonic_phase;
+    bool separatrix = false, manifolds = false, help = false, version = false;
+    bool has_render = false, has_scan = false, has_track = false, has_csv = false, has_phase = false, has_d = false;
     bool has_cells = false, has_size = false, has_view = false;
     bool has_harmonic = false, has_ratio = false, has_harmonic_phase = false;
 };
@@ -124,6 +131,7 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     app.set_help_flag();  // ours, below: CLI11's would print and want an exit
     CLI::Option* render = app.add_option("--render", raw->render)->type_name("OUT.png");
     CLI::Option* scan = app.add_option("--scan", raw->scan)->type_name("D0:D1:N");
+    CLI::Option* track = app.add_option("--track", raw->track)->type_name("X,XP");
     CLI::Option* csv = app.add_option("--csv", raw->csv)->type_name("OUT.csv");
     CLI::Option* phase = app.add_option("--phase", raw->phase)->type_name("DEG");
     CLI::Option* d = app.add_option("--d", raw->d)->type_name("VALUE");
@@ -134,6 +142,7 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     CLI::Option* ratio = app.add_option("--ratio", raw->ratio)->type_name("R");
     CLI::Option* harmonic_phase = app.add_option("--harmonic-phase", raw->harmonic_phase)->type_name("DEG");
     app.add_flag("--separatrix", raw->separatrix);
+    app.add_flag("--manifolds", raw->manifolds);
     app.add_flag("-h,--help", raw->help);
     app.add_flag("--version", raw->version);
     try {
@@ -150,6 +159,7 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     }
     raw->has_render = render->count() > 0;
     raw->has_scan = scan->count() > 0;
+    raw->has_track = track->count() > 0;
     raw->has_csv = csv->count() > 0;
     raw->has_phase = phase->count() > 0;
     raw->has_d = d->count() > 0;
@@ -168,8 +178,9 @@ const struct {
 } OPTIONAL_OPTIONS[] = {
     {"--phase", &RawOptions::has_phase}, {"--d", &RawOptions::has_d},       {"--cells", &RawOptions::has_cells},
     {"--size", &RawOptions::has_size},   {"--view", &RawOptions::has_view}, {"--separatrix", &RawOptions::separatrix},
-    {"--csv", &RawOptions::has_csv},     {"--harmonic", &RawOptions::has_harmonic},
-    {"--ratio", &RawOptions::has_ratio}, {"--harmonic-phase", &RawOptions::has_harmonic_phase},
+    {"--csv", &RawOptions::has_csv},     {"--manifolds", &RawOptions::manifolds},
+    {"--harmonic", &RawOptions::has_harmonic}, {"--ratio", &RawOptions::has_ratio},
+    {"--harmonic-phase", &RawOptions::has_harmonic_phase},
 };
 
 bool parse_harmonic(const RawOptions& raw, CliOptions* out, char* message, size_t size) {
@@ -204,6 +215,24 @@ const char* first_optional_given(const RawOptions& r) {
     return nullptr;
 }
 
+// The first option given that only a picture takes (--size too, with_size).
+const char* first_drawing_option(const RawOptions& r, bool with_size) {
+    return with_size && r.has_size ? "--size"
+           : r.has_view            ? "--view"
+           : r.separatrix          ? "--separatrix"
+           : r.manifolds           ? "--manifolds"
+                                   : nullptr;
+}
+
+// A mode that writes a table: `refused` (an option it cannot take) is
+// refused, and it needs --csv.
+bool table_mode(const RawOptions& raw, const char* mode, const char* refused, const char* why, const char* csv,
+                char* message, size_t size) {
+    if (refused) snprintf(message, size, "%s does not apply to %s, %s", refused, mode, why);
+    else if (raw.csv.empty()) snprintf(message, size, "%s needs --csv %s", mode, csv);
+    return !refused && !raw.csv.empty();
+}
+
 bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t size) {
     if (raw.has_phase) {
         if (!parse_real(raw.phase, &out->phase_degrees))
@@ -224,6 +253,7 @@ bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t 
     if (raw.has_size && !parse_size(raw.size, out, message, size)) return false;
     if (raw.has_view && !parse_view(raw.view, out, message, size)) return false;
     out->separatrix = raw.separatrix;
+    out->manifolds = raw.manifolds;
     return parse_harmonic(raw, out, message, size);
 }
 
@@ -250,34 +280,35 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
         out->mode = raw.help ? CLI_HELP : CLI_VERSION;
         return true;
     }
-    if (raw.has_render && raw.has_scan) {
-        snprintf(message, size, "--render and --scan cannot be used together");
+    if (raw.has_render + raw.has_scan + raw.has_track > 1) {
+        snprintf(message, size, "--render, --scan and --track cannot be used together");
         return false;
     }
     if (raw.has_render) {
         if (raw.render.empty()) return fail(message, size, "--render", "''", "needs a file name");
         if (raw.has_csv) {
-            snprintf(message, size, "--csv goes with --scan, not with --render");
+            snprintf(message, size, "--csv goes with --scan or --track, not with --render");
             return false;
         }
         out->mode = CLI_RENDER;
         out->output = raw.render;
     } else if (raw.has_scan) {
         if (!parse_scan(raw.scan, out, message, size)) return false;
-        const char* name = raw.has_d ? "--d" : raw.has_view ? "--view" : raw.separatrix ? "--separatrix" : nullptr;
-        if (name) {
-            snprintf(message, size, "%s does not apply to --scan, which draws the full map", name);
-            return false;
-        }
-        if (raw.csv.empty()) {
-            snprintf(message, size, "--scan needs --csv OUT.csv");
-            return false;
-        }
+        const char* name = raw.has_d ? "--d" : first_drawing_option(raw, false);
+        if (!table_mode(raw, "--scan", name, "which draws the full map", "OUT.csv", message, size)) return false;
         out->mode = CLI_SCAN;
+        out->output = raw.csv;
+    } else if (raw.has_track) {
+        if (!parse_track(raw.track, out, message, size)) return false;
+        const char* name = first_drawing_option(raw, true);
+        if (!table_mode(raw, "--track", name, "which draws nothing", "OUT.csv (or - for standard output)", message,
+                        size))
+            return false;
+        out->mode = CLI_TRACK;
         out->output = raw.csv;
     } else {
         const char* name = first_optional_given(raw);
-        snprintf(message, size, "%s needs --render or --scan", name ? name : "an option");
+        snprintf(message, size, "%s needs --render, --scan or --track", name ? name : "an option");
         return false;
     }
     return parse_values(raw, out, message, size);
@@ -293,22 +324,31 @@ std::string cli_help_text() {
     std::string s =
         "Usage: tessaline                 the viewer, full screen\n"
         "       tessaline --render OUT.png [--phase DEG] [--d VALUE] [--cells N] [--size WxH]\n"
-        "                 [--view X0,X1,P0,P1] [--separatrix] [--harmonic H --ratio R --harmonic-phase DEG]\n"
+        "                 [--view X0,X1,P0,P1] [--separatrix] [--manifolds]\n"
+        "                 [--harmonic H --ratio R --harmonic-phase DEG]\n"
         "       tessaline --scan D0:D1:N [--phase DEG] [--cells N] [--size WxH]\n"
         "                 [--harmonic H --ratio R --harmonic-phase DEG] --csv OUT.csv\n"
+        "       tessaline --track X,XP [--phase DEG] [--d VALUE] [--cells N] --csv OUT.csv|-\n"
         "       tessaline --help | --version\n"
         "\n"
         "  --render OUT.png     draw one map with no window and save it as a PNG\n"
         "  --scan D0:D1:N       draw N maps for d from D0 to D1 and write one CSV row each:\n"
         "                       d, measured bucket area, continuum area, their ratio, tune\n"
-        "  --csv OUT.csv        where --scan writes its rows\n"
+        "  --track X,XP         track the start at phase X, momentum deviation XP as a left\n"
+        "                       click does (in float, the program's start) and write '#'\n"
+        "                       lines (phase, d, cells, start, tune_degrees or none when\n"
+        "                       it is lost, largest |xp|), then rows cell,x,xp from cell 0\n"
+        "  --csv OUT.csv        where --scan or --track writes its rows (- for --track:\n"
+        "                       standard output)\n"
         "  --phase DEG          accelerating phase in degrees (default: config.txt, else -30)\n"
         "  --cells N            cells to track (default: config.txt, else 100)\n"
         "  --d VALUE            step of the map (default 1)\n"
         "  --size WxH           picture size in pixels (default 1920x1080)\n"
         "  --view X0,X1,P0,P1   phase X0 to X1 across, momentum deviation P0 at the top\n"
         "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
-        "  --separatrix         draw the separatrix in yellow over the map\n"
+        "  --separatrix         draw the continuum separatrix (d -> 0) in yellow over the map\n"
+        "  --manifolds          draw the map's own bucket edge at d: its unstable manifold\n"
+        "                       in red, its stable manifold in cyan\n"
         "  --harmonic H         second RF harmonic's number, 2 to 8 (default: config.txt, else 2)\n"
         "  --ratio R            its voltage ratio, 0 to 2; 0 is none (default: config.txt, else 0)\n"
         "  --harmonic-phase DEG its phase in degrees (default: config.txt, else 0)\n"

@@ -1,4 +1,4 @@
-// The viewer's command line: --render, --scan, --help and --version. Parsing
+// The viewer's command line: --render, --scan, --track, --help and --version. Parsing
 // is a pure function from the arguments to a plain record, with no output and
 // no files touched, so that tests and fuzzers can call it freely.
 #pragma once
@@ -8,7 +8,7 @@
 #include "app/model/map_space.h"
 #include "app/model/viewer_keys.h"
 
-enum CliMode { CLI_VIEWER, CLI_HELP, CLI_VERSION, CLI_RENDER, CLI_SCAN };
+enum CliMode { CLI_VIEWER, CLI_HELP, CLI_VERSION, CLI_RENDER, CLI_SCAN, CLI_TRACK };
 
 // Exit codes of the command-line modes (the viewer itself ends with 0).
 enum { CLI_EXIT_OK = 0, CLI_EXIT_FAILED = 1, CLI_EXIT_USAGE = 2 };
@@ -22,7 +22,7 @@ const int CLI_MAX_SCAN_POINTS = 100000;
 
 struct CliOptions {
     int mode = CLI_VIEWER;
-    std::string output;  // --render's PNG or --csv's table
+    std::string output;  // --render's PNG or --csv's table ("-" for --track: standard output)
     bool has_phase = false;
     double phase_degrees = 0;  // only when has_phase; else config.txt decides
     bool has_cells = false;
@@ -32,6 +32,8 @@ struct CliOptions {
     // Phase x0..x1 across, momentum deviation p0 at the top to p1 at the bottom.
     double view[4] = {map_x_min, map_x_max, map_xp_top, map_xp_bottom};
     bool separatrix = false;
+    bool manifolds = false;
+    double track_x = 0, track_xp = 0;  // --track's start
     double scan_from = 0, scan_to = 0;  // d of the first and last map
     int scan_count = 0;
     // The second harmonic, each part only when given; else config.txt decides.

@@ -22,6 +22,8 @@ void save(ViewerState* s, bool) { state_request_save(s); }
 void ratio(ViewerState* s, bool shift) { state_step_ratio(s, shift ? -harmonic_ratio_step : harmonic_ratio_step); }
 void harmonic(ViewerState* s, bool) { state_next_harmonic(s); }
 void harmonic_phase(ViewerState* s, bool shift) { state_turn_harmonic_phase(s, shift ? -10 : 10); }
+void manifolds(ViewerState* s, bool) { state_toggle_manifolds(s); }
+void tune_plot(ViewerState* s, bool) { state_toggle_tune_plot(s); }
 // The driver ends the loop on these (asked_to_end); the state has nothing to do.
 void end(ViewerState*, bool) {}
 
@@ -40,9 +42,12 @@ const ViewerKey viewer_keys[] = {
     {"H, F1", "help panel on / off", {{'H', help}, {VK_CODE_F1, help}}},
     {"F", "preview: a coarser map while the map's inputs change", {{'F', preview}}},
     {"S", "continuum separatrix (yellow) and fixed points on / off", {{'S', separatrix}}},
-    {"Left click", "with d locked: track the point under the pointer (16 orbits kept)", {}},
+    {"Left click", "with d locked: track the point under the pointer (16 kept, tracked anew as the map changes)", {}},
     {"C", "clear the tracked orbits", {{'C', clear_orbits}}},
     {"G", "plot of the measured bucket area against d on / off", {{'G', plot}}},
+    {"M", "the map's own bucket edge at d: unstable manifold red, stable cyan (yellow: d -> 0)",
+     {{'M', manifolds}}},
+    {"T", "plot of the orbits' tunes against their amplitude (largest abs xp) on / off", {{'T', tune_plot}}},
     {"P", "save the window as tessaline-NNNN.png", {{'P', save}}},
     {"R / Shift+R", "second harmonic's voltage ratio +0.05 / -0.05 (0 to 2; 0 is off)", {{'R', ratio}}},
     {"N", "second harmonic's number: the next one (2 to 8)", {{'N', harmonic}}},

@@ -160,6 +160,24 @@ void state_turn_harmonic_phase(ViewerState* s, double degrees) {
     s->harmonic_changed = true;
 }
 
+void state_toggle_manifolds(ViewerState* s) {
+    flip(s, &s->manifolds_shown);
+}
+
+void state_toggle_tune_plot(ViewerState* s) {
+    flip(s, &s->tune_plot_shown);
+}
+
+// The kept orbits belong to the map shown, never to one that has gone.
+static void orbits_follow_map(ViewerState* s) {
+    for (int i = 0; i < s->orbit_count; i++) {
+        s->orbits[i].d = (float)s->d;
+        s->orbits[i].phase = s->phase;
+        s->orbits[i].maxit = state_maxit(*s);
+        s->orbits[i].second = harmonic_uniforms(s->harmonic);
+    }
+}
+
 void state_click(ViewerState* s, int px, int py, int w, int h) {
     // Unlocked, the step follows the pointer and the click's own map would be
     // gone at once; a click there is no control at all.
@@ -214,6 +232,7 @@ void apply_input(ViewerState* s, const ViewerInput& in) {
     if (in.clicks & 1) state_click(s, in.click_x, in.click_y, in.width, in.height);
     if (in.wheel != 0) state_zoom(s, in.wheel / 120.0, in.mouse_x + 0.5, in.mouse_y + 0.5, in.width, in.height);
     state_follow_pointer(s, in.mouse_x, in.width);
+    orbits_follow_map(s);
 }
 
 float state_maxit(const ViewerState& s) { return map_maxit(s.cells); }

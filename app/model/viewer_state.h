@@ -27,7 +27,8 @@ struct ViewerInput {
 };
 
 // A point whose orbit is drawn: where the click was, in phase space, and the
-// map it was tracked in. The orbit stays as tracked when the map changes.
+// map it is tracked in, which follows the map shown (apply_input): when d,
+// phase or cells change the orbit is tracked again from the same start.
 struct OrbitStart {
     float x, xp;            // the clicked pixel's start as the program takes it
     float d, phase, maxit;
@@ -55,6 +56,8 @@ struct ViewerState {
     int last_mouse_x, last_mouse_y;  // pointer at the previous frame
     bool separatrix_shown;  // S
     bool plot_shown;        // G
+    bool manifolds_shown;   // M
+    bool tune_plot_shown;   // T
     OrbitStart orbits[viewer_max_orbits];  // oldest first
     int orbit_count;
     int orbit_serial;       // the next orbit's
@@ -94,6 +97,8 @@ void state_toggle_plot(ViewerState* s);
 void state_step_ratio(ViewerState* s, double step);
 void state_next_harmonic(ViewerState* s);
 void state_turn_harmonic_phase(ViewerState* s, double degrees);
+void state_toggle_manifolds(ViewerState* s);
+void state_toggle_tune_plot(ViewerState* s);
 // An orbit from the pixel at (px, py) of a w x h window while d is locked;
 // otherwise nothing at all.
 void state_click(ViewerState* s, int px, int py, int w, int h);

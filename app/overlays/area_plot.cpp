@@ -47,27 +47,45 @@ PlotAxis plot_axis(double most) {
     return {std::ceil(most / step - 1e-9) * step, step};
 }
 
+PlotFrame plot_frame(double bx, double by, int w, int h) {
+    const double line = font_line_height;
+    return {bx, by, bx + 52, bx + w - 14, by + line + 12, by + h - 2 * line - 12};
+}
+
+void plot_frame_draw(const PlotFrame& f, int w, int h) {
+    shade_box(f.bx, f.by, w, h, overlay_band_colour);
+    begin_overlay_pixels();
+    glBegin(GL_LINES);
+    line_vertices(f.left, f.top, f.left, f.bottom, AXIS_COLOUR);
+    line_vertices(f.left, f.bottom, f.right, f.bottom, AXIS_COLOUR);
+    glEnd();
+    end_overlay_pixels();
+}
+
+std::vector<double> plot_ticks(const PlotAxis& a) {
+    std::vector<double> ticks;
+    for (double v = 0; v <= a.top * (1 + 1e-9); v += a.step) ticks.push_back(std::fabs(v) < a.step / 2 ? 0.0 : v);
+    return ticks;
+}
+
 static void text_at(double x, double y, const char* text, int colour) { draw_text((float)x, (float)y, 0, 0, text, colour); }
 
 void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w, int h) {
     const double line = font_line_height;
     const double bx = w - area_plot_w - 8, by = h - area_plot_h - line - 12;  // above the status line
-    const double left = bx + 52, right = bx + area_plot_w - 14, top = by + line + 12,
-                 bottom = by + area_plot_h - 2 * line - 12;
+    const PlotFrame f = plot_frame(bx, by, area_plot_w, area_plot_h);
+    const double left = f.left, right = f.right, top = f.top, bottom = f.bottom;
     double most = continuum;
     for (int i = 0; i < p.count; i++) most = std::max(most, p.samples[i].area);
     const PlotAxis y_axis = plot_axis(most * 1.05);
     auto px = [&](double d) { return left + (right - left) * d / map_d_across; };
     auto py = [&](double a) { return bottom - (bottom - top) * a / y_axis.top; };
 
-    shade_box(bx, by, area_plot_w, area_plot_h, overlay_band_colour);
+    plot_frame_draw(f, area_plot_w, area_plot_h);
     begin_overlay_pixels();
     glBegin(GL_LINES);
-    line_vertices(left, top, left, bottom, AXIS_COLOUR);
-    line_vertices(left, bottom, right, bottom, AXIS_COLOUR);
     for (int k = 0; k <= (int)map_d_across; k++) line_vertices(px(k), bottom, px(k), bottom + 4, AXIS_COLOUR);
-    for (double a = 0; a <= y_axis.top * (1 + 1e-9); a += y_axis.step)
-        line_vertices(left - 4, py(a), left, py(a), AXIS_COLOUR);
+    for (double a : plot_ticks(y_axis)) line_vertices(left - 4, py(a), left, py(a), AXIS_COLOUR);
     if (current_d >= 0 && current_d <= map_d_across)
         line_vertices(px(current_d), top, px(current_d), bottom, CURRENT_COLOUR);
     if (continuum > 0) line_vertices(left, py(continuum), right, py(continuum), separatrix_colour);
@@ -92,8 +110,8 @@ void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w
         text_at(px(k) - text_width(label) / 2.0, bottom + 5, label, AXIS_COLOUR);
     }
     text_at((left + right - text_width("d")) / 2, bottom + 5 + line, "d", AXIS_COLOUR);
-    for (double a = 0; a <= y_axis.top * (1 + 1e-9); a += y_axis.step) {
-        snprintf(label, sizeof label, "%g", std::fabs(a) < y_axis.step / 2 ? 0.0 : a);
+    for (double a : plot_ticks(y_axis)) {
+        snprintf(label, sizeof label, "%g", a);
         text_at(left - 8 - text_width(label), py(a) - line / 2, label, AXIS_COLOUR);
     }
     end_text();

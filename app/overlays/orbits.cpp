@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "app/model/physics.h"
@@ -11,9 +12,10 @@
 #include "framework/platform/gl.h"
 
 // Blue below full in all of them: every map colour past the first cell has
-// full blue, and the first cell's is (3, 25, 128).
+// full blue, and the first cell's is (3, 25, 128). Pure red is the unstable
+// manifold's.
 static const int ORBIT_COLOURS[viewer_max_orbits] = {
-    0xFF0000, 0x00FF00, 0xFF8000, 0xFF00C0, 0x80FF00, 0xFF4080, 0x00C060, 0xC08000,
+    0xE0E0E0, 0x00FF00, 0xFF8000, 0xFF00C0, 0x80FF00, 0xFF4080, 0x00C060, 0xC08000,
     0xFF80C0, 0x8040C0, 0x40FFC0, 0xC00000, 0xFFC060, 0x00A000, 0xC040E0, 0x808000,
 };
 
@@ -23,23 +25,34 @@ static void track(const OrbitStart& start, OrbitTrack* t) {
     // The start and one point per pass: maxit + 1 passes at most.
     double most = std::max(1.0, std::min((double)orbit_max_points, (double)start.maxit + 2));
     t->serial = start.serial;
+    t->d = start.d;
+    t->phase = start.phase;
+    t->maxit = start.maxit;
+    t->second = start.second;
     t->points.assign(2 * (size_t)most, 0.0f);
     t->passes =
         track_start(start.x, start.xp, start.d, start.phase, start.maxit, t->points.data(), (int)most, &start.second);
     size_t kept = (size_t)std::min((double)t->passes + 1, most);
     t->points.resize(2 * kept);
+    t->tune = orbit_tune(t->points.data(), (int)kept, t->passes, start.maxit, start.phase, start.d);
+}
+
+static bool same_map(const OrbitTrack& t, const OrbitStart& s) {
+    return t.d == s.d && t.phase == s.phase && t.maxit == s.maxit && t.second.ratio == s.second.ratio &&
+           t.second.number == s.second.number && t.second.phase == s.second.phase;
 }
 
 void orbits_sync(Orbits* o, const ViewerState& s) {
     bool same = o->count == s.orbit_count;
-    for (int i = 0; same && i < s.orbit_count; i++) same = o->tracks[i].serial == s.orbits[i].serial;
+    for (int i = 0; same && i < s.orbit_count; i++)
+        same = o->tracks[i].serial == s.orbits[i].serial && same_map(o->tracks[i], s.orbits[i]);
     if (same) return;
     OrbitTrack next[viewer_max_orbits];
     for (int i = 0; i < s.orbit_count; i++) {
         int found = -1;
         for (int k = 0; k < o->count && found < 0; k++)
             if (o->tracks[k].serial == s.orbits[i].serial) found = k;
-        if (found >= 0) next[i] = std::move(o->tracks[found]);
+        if (found >= 0 && same_map(o->tracks[found], s.orbits[i])) next[i] = std::move(o->tracks[found]);
         else track(s.orbits[i], &next[i]);
     }
     for (int i = 0; i < viewer_max_orbits; i++) o->tracks[i] = std::move(next[i]);
@@ -85,4 +98,12 @@ void orbits_draw(Orbits* o, const ViewerState& s, int w, int h) {
     }
     glDisableClientState(GL_VERTEX_ARRAY);
     end_overlay_pixels();
+}
+
+void orbit_tune_text(const Orbits& o, char* out, size_t size) {
+    if (size) out[0] = 0;
+    if (o.count == 0) return;
+    const OrbitTune& t = o.tracks[o.count - 1].tune;
+    if (t.survived) snprintf(out, size, "orbit tune %.4g deg, max |xp| %.4g", t.tune_degrees, t.amplitude);
+    else snprintf(out, size, "orbit lost after %d cells, max |xp| %.4g", t.cells, t.amplitude);
 }

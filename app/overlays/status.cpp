@@ -62,7 +62,7 @@ void status_bucket_text(const BucketFigures& f, const char* pending, char* out, 
     if (pending && n >= 0 && (size_t)n < size) snprintf(out + n, size - n, "   %s", pending);
 }
 
-void status_draw(const ViewerState& s, float progress, const BucketStatus& bucket) {
+void status_draw(const ViewerState& s, float progress, const BucketStatus& bucket, const char* orbit) {
     if (!s.status_shown && !s.notice[0]) return;
     char text[768];
     status_text(s, progress, text, sizeof text);
@@ -78,6 +78,8 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
                            sizeof text - n - 3);
     }
     n = strlen(text);
+    if (s.status_shown && orbit && orbit[0]) n += snprintf(text + n, sizeof text - n, "   %s", orbit);
+    n = std::min(n, sizeof text - 1);
     if (s.notice[0]) snprintf(text + n, sizeof text - n, "   %s", s.notice);
     float h = font_line_height;
     float y = graphics.height - h - 4;

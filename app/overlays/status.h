@@ -14,7 +14,8 @@ void status_text(const ViewerState& s, float progress, char* out, size_t size);
 // e.g. "measuring 40%") the measured figures read "..." and pending follows.
 void status_bucket_text(const BucketFigures& f, const char* pending, char* out, size_t size);
 // Drawn along the bottom of the window when the state shows it or has a
-// notice: the line, the bucket's part and the notice.
-void status_draw(const ViewerState& s, float progress, const BucketStatus& bucket);
+// notice: the line, the bucket's part, the last orbit's tune (`orbit`, may be
+// null or empty) and the notice.
+void status_draw(const ViewerState& s, float progress, const BucketStatus& bucket, const char* orbit);
 // Every key and what it does, in the middle of the window.
 void help_draw();

@@ -41,6 +41,9 @@ TESS_FUZZ_TARGET(cli, nullptr) {
         for (int k : {0, o.scan_count / 2, o.scan_count - 1})
             fuzz_require(std::isfinite(cli_scan_d(o, k)), "finite scan d");
     }
-    if (o.mode == CLI_RENDER || o.mode == CLI_SCAN) fuzz_require(!o.output.empty(), "an output file");
+    if (o.mode == CLI_TRACK)
+        fuzz_require(std::isfinite(o.track_x) && std::isfinite(o.track_xp), "a finite start to track");
+    if (o.mode == CLI_RENDER || o.mode == CLI_SCAN || o.mode == CLI_TRACK)
+        fuzz_require(!o.output.empty(), "an output file");
     return 0;
 }
