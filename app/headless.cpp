@@ -12,6 +12,7 @@
 
 #include "app/render/map_png.h"
 #include "app/model/map_space.h"
+#include "app/render/map_programs.h"
 #include "app/render/map_view.h"
 #include "app/model/physics.h"
 #include "app/overlays/physics_overlay.h"
@@ -74,6 +75,7 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
     h->program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
     GLint linked = 0;
     glGetProgramiv(h->program, GL_LINK_STATUS, &linked);
+    map_programs_start(h->program);
     // Unlike the live viewer, a file would not show the driver's complaint:
     // an unlinked program is a failure, not a blue picture.
     if (!linked) snprintf(message, size, "the map's program did not link: %s %s", fragment_log, link_log);
@@ -87,11 +89,21 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
     return true;
 }
 
-// The map over the view window, filling the target, as the viewer draws it.
-void draw_map_window(GLuint program, double d, float phase, float maxit, const ViewWindow& view, int w, int h) {
+// The map over the view window, filling the target, as the viewer draws it;
+// false, reported, where the driver would not make every pass.
+bool draw_map_window(GLuint program, double d, float phase, float maxit, const ViewWindow& view, int w, int h) {
+    if (!map_programs_whole(maxit)) {
+        char message[160];
+        snprintf(message, sizeof message,
+                 "this driver stops the map's loops before %.0f cells and has no float textures to go on; nothing written",
+                 (double)maxit);
+        report(message);
+        return false;
+    }
     MapInputs in = {(float)d, phase, maxit, view, w, h};
     draw_map_target(program, in, w, h);
     glFinish();
+    return true;
 }
 
 // True, reported, when GL flagged an error on the run's context: the picture
@@ -128,7 +140,10 @@ int run_render(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
-    draw_map_window(h.program, o.d, p.phase, p.maxit, view_of(o), o.width, o.height);
+    if (!draw_map_window(h.program, o.d, p.phase, p.maxit, view_of(o), o.width, o.height)) {
+        headless_close(&h);
+        return CLI_EXIT_FAILED;
+    }
     if (o.separatrix) {
         Separatrix separatrix = {};
         draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height);
@@ -166,7 +181,10 @@ int run_scan(const CliOptions& o) {
     bool shown = false;
     for (int k = 0; k < o.scan_count; k++) {
         double d = cli_scan_d(o, k);
-        draw_map_window(h.program, d, p.phase, p.maxit, view_full(), o.width, o.height);
+        if (!draw_map_window(h.program, d, p.phase, p.maxit, view_full(), o.width, o.height)) {
+            headless_close(&h);
+            return CLI_EXIT_FAILED;
+        }
         if (headless_after_draw) headless_after_draw();
         read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, rows.data());
         if (gl_failed("drawing or reading back a map", shown)) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/render/map_png.h"
+#include "app/render/map_programs.h"
 #include "app/render/stability_shader.h"
 #include "app/overlays/status.h"
 #include "framework/shader/shader.h"
@@ -17,6 +18,7 @@ void viewer_frame_start(ViewerFrame* f) {
     f->program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
     f->fragment_log = fragment_log;
     f->link_log = link_log;
+    map_programs_start(f->program);
     overlay_start(&f->overlay);
     f->map = map_view_make();
     f->separatrix = {};

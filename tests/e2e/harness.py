@@ -363,19 +363,20 @@ def map_passes(d, phase, maxit, w=SCREEN_W, h=SCREEN_H, s_range=(0.0, 1.0), t_ra
     xp = np.broadcast_to((t * f(6) - f(3))[:, None], (h, w)).copy()
     d = f(d)
     ssp = np.sin(f(0.5) * pi + f(phase), dtype=f)
-    i = np.zeros((h, w), dtype=f)
-    active = np.ones((h, w), dtype=bool)
     two_pi = pi * f(2)
-    n = 0
-    while True:
-        active &= (i <= f(maxit)) & (x >= 0) & (x <= two_pi)
-        if not active.any() or n > 100000:
-            break
-        xp = np.where(active, xp + d * (np.sin(x, dtype=f) - ssp), xp)
-        x = np.where(active, x + d * xp, x)
-        i = np.where(active, i + f(1), i)
-        n += 1
-    return i
+    # Only the points still inside are carried, so long runs cost what their survivors cost.
+    x, xp = x.ravel(), xp.ravel()
+    i = np.zeros(h * w, dtype=f)
+    live = np.arange(h * w)
+    lx, lxp, li = x, xp, i.copy()
+    while live.size:
+        keep = (li <= f(maxit)) & (lx >= 0) & (lx <= two_pi)
+        i[live[~keep]] = li[~keep]
+        live, lx, lxp, li = live[keep], lx[keep], lxp[keep], li[keep]
+        lxp = lxp + d * (np.sin(lx, dtype=f) - ssp)
+        lx = lx + d * lxp
+        li = li + f(1)
+    return i.reshape(h, w)
 
 
 def map_colours(i, maxit):
