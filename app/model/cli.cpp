@@ -273,6 +273,7 @@ std::string cli_help_text() {
         "  --size WxH           picture size in pixels (default 1920x1080)\n"
         "  --view X0,X1,P0,P1   phase X0 to X1 across, momentum deviation P0 at the top\n"
         "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
+        "                       starting points outside 0 <= x <= 2pi are mid grey: lost at once\n"
         "  --separatrix         draw the separatrix in yellow over the map\n"
         "  -h, --help           this text\n"
         "  --version            the program's name and version\n"

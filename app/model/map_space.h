@@ -11,6 +11,10 @@ const double map_xp_top = -3;            // momentum deviation at the top edge
 const double map_xp_bottom = 3;          // momentum deviation at the bottom edge
 const double map_d_across = 5;           // the window's full width in steps d
 
+// Starting points outside 0 <= x <= 2 pi, which a view wider than the map
+// shows: lost before their first cell, neither black (kept) nor a loss's blue.
+const int map_outside_colour = 0x808080;
+
 const double map_degrees_to_radians = 0.017453292519943295;  // pi / 180, as "config.txt"'s phase is read
 
 inline double map_radians(double degrees) { return degrees * map_degrees_to_radians; }

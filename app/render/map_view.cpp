@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/render/map_outside.h"
 #include "app/render/map_programs.h"
 #include "framework/shader/shader.h"
 #include "framework/window/clock.h"
@@ -22,7 +23,10 @@
 
 void draw_map_quad(GLuint program, float d, float phase, float maxit, const ViewWindow& v, float x0, float y0,
                    float x1, float y1) {
-    if (map_programs_draw(program, d, phase, maxit, v, x0, y0, x1, y1)) return;  // past the driver's loop limit
+    if (map_programs_draw(program, d, phase, maxit, v, x0, y0, x1, y1)) {  // past the driver's loop limit
+        draw_map_outside(v, x0, y0, x1, y1);
+        return;
+    }
     float s0 = (float)view_s(v.x0), s1 = (float)view_s(v.x1);
     float t0 = (float)view_t(v.xp0), t1 = (float)view_t(v.xp1);
     // Locations are looked up every frame: the program may not have linked (then -1, ignored).
@@ -33,6 +37,7 @@ void draw_map_quad(GLuint program, float d, float phase, float maxit, const View
     glColor3f(0, 0, 0.5f);  // seen only when the program did not link
     map_quad(s0, t0, s1, t1, x0, y0, x1, y1);
     glUseProgram(0);
+    draw_map_outside(v, x0, y0, x1, y1);
 }
 
 void draw_stability_map(GLuint program, double d, float phase, float maxit) {

@@ -40,6 +40,7 @@ OVERLAY_ROWS = 64
 # The status line's band along the bottom, once a control has been used.
 STATUS_ROWS = 20
 DEG = 0.017453292519943295  # degrees to radians, as the viewer converts
+MAP_OUTSIDE = (128, 128, 128)  # starting points outside the map's phase range
 
 
 def project_version():
@@ -394,7 +395,13 @@ def map_reference(d, phase_degrees, maxit, w=SCREEN_W, h=SCREEN_H, view=None):
     as the viewer does) and maxit cells, over the view window (x0, x1, xp0, xp1;
     the full map by default)."""
     ranges = view_to_st(*view) if view else ((0.0, 1.0), (0.0, 1.0))
-    return map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, w, h, *ranges), maxit)
+    rgb = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, w, h, *ranges), maxit)
+    # Starting points outside 0 <= x <= 2 pi have left before their first cell: mid grey.
+    f = np.float32
+    s0, s1 = (f(v) for v in ranges[0])
+    x = (s0 + (s1 - s0) * (np.arange(w, dtype=f) + f(0.5)) / f(w)) * f(np.pi) * f(2)
+    rgb[:, (x < 0) | (x > f(np.pi) * f(2))] = MAP_OUTSIDE
+    return rgb
 
 
 def agreement(picture, expected, skip_rows=OVERLAY_ROWS, bottom_rows=0):

@@ -7,7 +7,7 @@ import unittest
 
 import numpy as np
 
-from harness import E2ETest, agreement, map_passes, map_reference
+from harness import MAP_OUTSIDE, E2ETest, agreement, map_passes, map_reference
 
 DEG = 0.017453292519943295
 
@@ -31,6 +31,20 @@ class EdgesTest(E2ETest):
             with open(os.path.join(self.dir, "scan.csv")) as f:
                 row = [l for l in f.read().splitlines() if l and not l.startswith("#")][1].split(",")
             self.assertAlmostEqual(float(row[1]), black * pixel_area, delta=0.01 * black * pixel_area, msg=cells)
+
+    def test_views_wider_than_the_map_show_starts_outside_it_in_grey(self):
+        w, h = 320, 200
+        for view in ((-1.0, 7.5, -4.0, 4.0), (-3.0, -1.0, -1.0, 1.0), (6.0, 9.0, -1.0, 1.0), (-0.5, 3.0, -3.0, 3.0)):
+            picture = self.render("wide.png", "--d", "1", "--view", ",".join(map(str, view)), w=w, h=h)
+            self.assertGreaterEqual(agreement(picture, map_reference(1.0, -30, 100, w, h, view), 0), 0.99, view)
+            # Columns whose whole pixel lies outside the map: grey, never black.
+            left = (view[0] + (np.arange(w) + 1) * (view[1] - view[0]) / w) < 0
+            right = (view[0] + np.arange(w) * (view[1] - view[0]) / w) > 2 * np.pi
+            outside = picture[:, left | right]
+            self.assertTrue(outside.size > 0 and (outside == MAP_OUTSIDE).all(), view)
+        full = self.render("full.png", "--d", "1", w=w, h=h)
+        self.assertFalse((full == MAP_OUTSIDE).all(axis=-1).any())
+        self.assertGreaterEqual(agreement(full, map_reference(1.0, -30, 100, w, h), 0), 0.99)
 
 
 if __name__ == "__main__":
