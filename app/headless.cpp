@@ -86,6 +86,15 @@ bool headless_open(Headless* h, int w, int height, char* message, size_t size) {
         headless_close(h);
         return false;
     }
+    if (height < 2) {
+        // The framework's pixel projection spans a depth of height / 2 either
+        // way, none at one row, which GL refuses; flat drawing needs no depth.
+        while (glGetError() != GL_NO_ERROR) {}
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, w, height, 0, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+    }
     return true;
 }
 

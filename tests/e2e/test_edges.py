@@ -46,6 +46,15 @@ class EdgesTest(E2ETest):
         self.assertFalse((full == MAP_OUTSIDE).all(axis=-1).any())
         self.assertGreaterEqual(agreement(full, map_reference(1.0, -30, 100, w, h), 0), 0.99)
 
+    def test_pictures_one_pixel_high(self):
+        for w, h in ((100, 1), (2, 1), (1, 1), (1, 2)):
+            self.render("marked.png", "--d", "1.5", "--separatrix", w=w, h=h)
+            picture = self.render("thin.png", "--d", "1.5", w=w, h=h)
+            self.assertEqual(picture.shape[:2], (h, w))
+            self.assertGreaterEqual(agreement(picture, map_reference(1.5, -30, 100, w, h), 0), 0.99, (w, h))
+            r = self.run_tessaline("--scan", "1:2:2", "--size", "%dx%d" % (w, h), "--csv", "thin.csv")
+            self.assertEqual(r.returncode, 0, r.stderr)
+
 
 if __name__ == "__main__":
     unittest.main()
