@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/render/map_png.h"
+#include "app/version.h"
 #include "app/model/map_space.h"
 #include "app/render/map_programs.h"
 #include "app/render/map_view.h"
@@ -30,7 +31,7 @@ void (*headless_after_draw)() = nullptr;
 HeadlessParams headless_params(const CliOptions& o) {
     HeadlessParams r;
     ViewerParams p = peek_viewer_params();
-    r.phase_degrees = o.has_phase ? o.phase_degrees : p.phase_degrees;
+    r.phase_degrees = map_phase_wrapped(o.has_phase ? o.phase_degrees : p.phase_degrees);
     r.phase = map_phase_radians(r.phase_degrees);
     r.cells = o.has_cells ? o.cells : p.cells;
     r.maxit = map_maxit(r.cells);
@@ -179,13 +180,38 @@ void show_progress(int done, int total, double started, bool* shown) {
     fflush(stderr);
 }
 
+// A CSV field: empty where the figure does not exist.
+std::string field(double v, bool exists = true) { return exists && std::isfinite(v) ? real_text(v) : ""; }
+
+// The # lines above the table: how it was made and how to read it.
+std::string scan_preamble(const CliOptions& o, const HeadlessParams& p) {
+    char line[400];
+    std::string s = std::string("# ") + TESS_VERSION_TEXT + ", --scan " + real_text(o.scan_from) + ":" +
+                    real_text(o.scan_to) + ":" + std::to_string(o.scan_count) + "\n";
+    snprintf(line, sizeof line, "# phase %s degrees, %d cells, %dx%d pixels, view %s,%s,%s,%s (the full map)\n",
+             real_text(p.phase_degrees).c_str(), p.cells, o.width, o.height, real_text(map_x_min).c_str(),
+             real_text(map_x_max).c_str(), real_text(map_xp_top).c_str(), real_text(map_xp_bottom).c_str());
+    s += line;
+    s += "# measured: the drawn map's black (surviving) pixels; continuum: the small-step limit's bucket\n";
+    double limit = stability_limit_d(p.phase);
+    if (limit > 0) {
+        snprintf(line, sizeof line,
+                 "# past d = %.6g the bucket's centre is unstable: survivors there are islands, not a bucket\n", limit);
+        s += line;
+    } else {
+        s += "# no bucket at this phase: sin x - sin sp never changes sign\n";
+    }
+    s += "# an empty field: the figure does not exist there\n";
+    return s + "d,measured_area,continuum_area,ratio,tune_degrees,measured_half_height,continuum_half_height\n";
+}
+
 int run_scan(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
     const long long stride = (long long)o.width * 4;
     std::vector<unsigned char> rows((size_t)(stride * o.height));
-    std::string csv = "d,measured_area,continuum_area,ratio,tune_degrees\n";
+    std::string csv = scan_preamble(o, p);
     double started = timer();
     bool shown = false;
     for (int k = 0; k < o.scan_count; k++) {
@@ -204,12 +230,19 @@ int run_scan(const CliOptions& o) {
         // cell); black is exactly the surviving starts, the bucket where the
         // map has one. The viewer's status line reports the same figures.
         double measured = bucket_area_from_rgba(rows.data(), o.width, o.height, (int)stride);
-        BucketFigures f = bucket_figures(d, p.phase, measured, NAN);
-        csv += real_text(d) + "," + real_text(f.measured_area) + "," + real_text(f.continuum_area) + "," +
-               real_text(f.ratio) + "," + real_text(f.tune_degrees) + "\n";
+        double half = bucket_half_height_from_rgba(rows.data(), o.width, o.height, (int)stride, (float)d, p.phase);
+        BucketFigures f = bucket_figures(d, p.phase, measured, half);
+        bool continuum = f.limit_d > 0;
+        csv += real_text(d) + "," + field(f.measured_area) + "," + field(f.continuum_area, continuum) + "," +
+               field(f.ratio, continuum) + "," + field(f.tune_degrees) + "," + field(f.measured_half_height) + "," +
+               field(f.continuum_half_height, continuum) + "\n";
         show_progress(k + 1, o.scan_count, started, &shown);
     }
     headless_close(&h);
+    if (o.output == "-") {
+        bool written = fwrite(csv.data(), 1, csv.size(), stdout) == csv.size() && fflush(stdout) == 0;
+        return written ? CLI_EXIT_OK : write_failed("standard output");
+    }
     return write_file_whole(o.output.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : write_failed(o.output);
 }
 

@@ -119,9 +119,11 @@ TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {
     EXPECT_GT(frames, 2);  // one frame's budget is not the whole count
     EXPECT_NEAR(b.figures.ratio, 1, 0.01);
     EXPECT_NEAR(b.figures.measured_half_height, b.figures.continuum_half_height, 2 * 6.0 / 256);
-    status_bucket_text(bucket_figures(3, phase, 0, 0), nullptr, text, sizeof text);
+    status_bucket_text(bucket_figures(3, phase, 0.25, 0), nullptr, text, sizeof text);
+    EXPECT_STREQ(text, "centre unstable past d = 2.149: survivors are islands, area 0.25 (continuum bucket 5.334)");
+    status_bucket_text(bucket_figures(0, phase, 37.7, 0), nullptr, text, sizeof text);
     EXPECT_STREQ(text, "no bucket: there is one for 0 < d < 2.149");
-    for (float d : {0.5f, 0.0f, 3.0f}) {  // hours of counting, or no bucket: none at all
+    for (float d : {0.5f, 0.0f}) {  // hours of counting, or nothing moves: none at all
         float cells = d == 0.5f ? 200000 : 100;
         EXPECT_FALSE(bucket_status_frame(&b, d, phase, cells, 0.0) || bucket_status_frame(&b, d, phase, cells, 9));
         EXPECT_FALSE(b.counting);

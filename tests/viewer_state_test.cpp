@@ -63,6 +63,28 @@ TEST(ViewerStateTest, PhaseAndCellKeys) {
     EXPECT_EQ(big.cells, 150000);
 }
 
+// The phase keys, and a phase from the file, wrap into (-180, 180].
+TEST(ViewerStateTest, PhaseWrapsIntoOneTurn) {
+    const struct {
+        double start;
+        std::vector<uint16_t> keys;
+        double expected;
+    } cases[] = {
+        {179, {RIGHT}, 180},           {180, {RIGHT}, -179},          {-179, {LEFT}, 180},
+        {-175, {LEFT | SHIFT}, 175},   {175, {RIGHT | SHIFT}, -175},  {390, {}, 30},
+        {-180, {}, 180},               {1e6, {}, -80},                {-1e6, {RIGHT}, 81},
+        {720, {}, 0},
+    };
+    for (const auto& c : cases) {
+        ViewerState s = viewer_state_make(c.start, 100);
+        Frame f(0, 0);
+        f.keys = c.keys;
+        f.apply(&s);
+        EXPECT_EQ(s.phase_degrees, c.expected) << c.start;
+        EXPECT_EQ(s.phase, map_phase_radians(c.expected)) << c.start;
+    }
+}
+
 TEST(ViewerStateTest, ProgramLimitLetsTheFloatCounterEndTheLoop) {
     EXPECT_EQ(state_maxit(fresh(100)), 100.0f);
     for (int cells : {16777215, 16777216, 16777217, 2147483647}) {

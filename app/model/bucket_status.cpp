@@ -26,8 +26,9 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
         b->have = false;
         b->figures = bucket_figures(d, phase, NAN, NAN);  // the continuum's, once per change
     }
-    // Where the map has no bucket the status line says so: nothing to count.
-    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || !b->figures.exists) return false;
+    // Survivors are counted wherever points move, bucket or islands; at d = 0
+    // nothing moves and the status line says so.
+    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || d == 0) return false;
     if (!b->counting) {
         bucket_count_start(&b->count, d, phase, maxit, b->side, b->side);
         b->counting = true;

@@ -252,7 +252,11 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
 double cli_scan_d(const CliOptions& o, int k) {
     if (o.scan_count <= 1 || k <= 0) return o.scan_from;
     if (k >= o.scan_count - 1) return o.scan_to;
-    return o.scan_from + (o.scan_to - o.scan_from) * k / (o.scan_count - 1);
+    // Rounded to 15 digits, so that 0:1.6:3 gives 0.8 and not 0.7999999999999999:
+    // the table shows d as it would be typed, and the map is drawn with that d.
+    char text[32];
+    snprintf(text, sizeof text, "%.15g", o.scan_from + (o.scan_to - o.scan_from) * k / (o.scan_count - 1));
+    return strtod(text, nullptr);
 }
 
 std::string cli_help_text() {

@@ -13,8 +13,8 @@
 
 ViewerState viewer_state_make(double phase_degrees, int cells) {
     ViewerState s = {};
-    s.phase_degrees = phase_degrees;
-    s.phase = map_phase_radians(phase_degrees);
+    s.phase_degrees = map_phase_wrapped(phase_degrees);
+    s.phase = map_phase_radians(s.phase_degrees);
     s.cells = cells;
     s.view = view_full();
     s.status_shown = cells > viewer_cells_cap;
@@ -43,7 +43,7 @@ static void restart_drag(ViewerState* s) {
 
 void state_turn_phase(ViewerState* s, double degrees) {
     mark_used(s);
-    s->phase_degrees += degrees;
+    s->phase_degrees = map_phase_wrapped(s->phase_degrees + degrees);
     s->phase = map_phase_radians(s->phase_degrees);  // as read at start-up
     s->phase_changed = true;
 }

@@ -2,12 +2,13 @@
 reference of the program: cell counts past the driver's loop limit, views
 wider than the map, pictures one pixel high, phases of any size, config.txt's
 values, and the bucket's figures where the centre is unstable."""
+import math
 import os
 import unittest
 
 import numpy as np
 
-from harness import MAP_OUTSIDE, E2ETest, agreement, map_passes, map_reference
+from harness import MAP_OUTSIDE, E2ETest, agreement, map_passes, map_reference, texts_of, tune_degrees
 
 DEG = 0.017453292519943295
 
@@ -54,6 +55,57 @@ class EdgesTest(E2ETest):
             self.assertGreaterEqual(agreement(picture, map_reference(1.5, -30, 100, w, h), 0), 0.99, (w, h))
             r = self.run_tessaline("--scan", "1:2:2", "--size", "%dx%d" % (w, h), "--csv", "thin.csv")
             self.assertEqual(r.returncode, 0, r.stderr)
+
+    def scan_rows(self, *args):
+        """--scan's table on standard output: the # lines and the rows as lists of fields."""
+        r = self.run_tessaline("--scan", *args, "--csv", "-")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        lines = r.stdout.splitlines()
+        notes = [l for l in lines if l.startswith("#")]
+        table = [l.split(",") for l in lines if not l.startswith("#")]
+        return notes, table[0], table[1:]
+
+    def test_any_finite_phase_is_its_value_in_one_turn(self):
+        def wrapped(degrees):
+            r = math.fmod(degrees, 360.0)
+            return r - 360 if r > 180 else r + 360 if r <= -180 else r
+        w, h = 160, 100
+        for typed in (390, 1e6, -1e6, 1e308, -180, 540, -30):
+            picture = self.render("phase.png", "--phase", repr(typed), "--d", "1", w=w, h=h)
+            self.assertGreaterEqual(agreement(picture, map_reference(1.0, wrapped(typed), 100, w, h), 0), 0.99, typed)
+            self.assertEqual(float(texts_of(os.path.join(self.dir, "phase.png"))["phase"]), wrapped(typed))
+        for bad in ("nan", "inf", "-inf", "1e400"):
+            r = self.run_tessaline("--render", "x.png", "--phase", bad)
+            self.assertEqual(r.returncode, 2, bad)
+            self.assertIn("--phase", r.stderr)
+        # No bucket at 0 and +-180 degrees: no continuum figures, no ratio, no tune.
+        for degrees in (0, 180, -180, 540):
+            notes, header, rows = self.scan_rows("1:1:1", "--phase", str(degrees), "--size", "64x40")
+            row = dict(zip(header, rows[0]))
+            self.assertEqual((row["continuum_area"], row["ratio"], row["continuum_half_height"]), ("", "", ""), degrees)
+            self.assertEqual(float(row["tune_degrees"]), 0, degrees)
+            self.assertTrue(any("no bucket" in n for n in notes), degrees)
+
+    def test_islands_past_the_stability_limit_are_measured(self):
+        """Past d^2 |sin phase| = 4 the centre is unstable, yet period-2 islands survive."""
+        w, h = 256, 256
+        pixel_area = 2 * np.pi * 6 / (w * h)
+        for degrees, d in ((-90, 2.05), (-90, 2.1), (-80, 1.0)):
+            phase = np.float32(degrees * DEG)
+            notes, header, rows = self.scan_rows("%g:%g:1" % (d, d), "--phase", str(degrees), "--cells", "1000",
+                                                 "--size", "%dx%d" % (w, h))
+            row = dict(zip(header, rows[0]))
+            black = (map_passes(d, phase, 1000, w, h) > 1000).sum()
+            limit = 2 / math.sqrt(abs(math.sin(degrees * DEG)))
+            self.assertGreater(black, 20, (degrees, d))
+            self.assertAlmostEqual(float(row["measured_area"]), black * pixel_area, delta=(0.02 * black + 2) * pixel_area)
+            self.assertAlmostEqual(float(row["ratio"]), float(row["measured_area"]) / float(row["continuum_area"]))
+            unstable = d > limit
+            self.assertEqual(row["measured_half_height"] == "", unstable, (degrees, d))
+            self.assertEqual(row["tune_degrees"] == "", unstable, (degrees, d))
+            if not unstable:
+                self.assertAlmostEqual(float(row["tune_degrees"]), tune_degrees(d, float(phase)), places=6)
+            self.assertTrue(any("islands" in n and "%.6g" % limit in n for n in notes), notes)
 
 
 if __name__ == "__main__":
