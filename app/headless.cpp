@@ -248,7 +248,20 @@ int run_scan(const CliOptions& o) {
 
 }  // namespace
 
+// config.txt's values where the options give none, held to the options' limits.
+bool config_values_valid(const CliOptions& o) {
+    ViewerParams p = peek_viewer_params();
+    char message[600];
+    bool ok = (o.has_phase || cli_check_config_value(p.phase_key.c_str(), p.phase_text.c_str(), false, message,
+                                                     sizeof message)) &&
+              (o.has_cells || cli_check_config_value(p.cells_key.c_str(), p.cells_text.c_str(), true, message,
+                                                     sizeof message));
+    if (!ok) report(message);
+    return ok;
+}
+
 int headless_run(const CliOptions& o) {
+    if ((o.mode == CLI_RENDER || o.mode == CLI_SCAN) && !config_values_valid(o)) return CLI_EXIT_USAGE;
     if (o.mode == CLI_RENDER) return run_render(o);
     if (o.mode == CLI_SCAN) return run_scan(o);
     return CLI_EXIT_USAGE;

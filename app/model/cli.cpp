@@ -249,6 +249,20 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
     return parse_values(raw, out, message, size);
 }
 
+bool cli_check_config_value(const char* key, const char* value, bool is_cells, char* message, size_t size) {
+    double v = 0;
+    long long n = 0;
+    if (is_cells ? parse_int_in(value, 0, CLI_MAX_CELLS, &n) : parse_real(value, &v)) return true;
+    char why[64];
+    if (is_cells) snprintf(why, sizeof why, "expected a whole number from 0 to %d", CLI_MAX_CELLS);
+    else snprintf(why, sizeof why, "expected a finite number of degrees");
+    std::string where = std::string("config.txt: ") + key + ":";
+    fail(message, size, where.c_str(), value, why);
+    for (size_t i = 0; i < size && message[i]; i++)  // one line, whatever the file holds
+        if ((unsigned char)message[i] < 0x20 || message[i] == 0x7F) message[i] = '?';
+    return false;
+}
+
 double cli_scan_d(const CliOptions& o, int k) {
     if (o.scan_count <= 1 || k <= 0) return o.scan_from;
     if (k >= o.scan_count - 1) return o.scan_to;

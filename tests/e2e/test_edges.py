@@ -107,6 +107,29 @@ class EdgesTest(E2ETest):
                 self.assertAlmostEqual(float(row["tune_degrees"]), tune_degrees(d, float(phase)), places=6)
             self.assertTrue(any("islands" in n and "%.6g" % limit in n for n in notes), notes)
 
+    def test_config_values_are_held_to_the_options_limits(self):
+        config = os.path.join(self.dir, "config.txt")
+        for text, key, value, option in (("Max cells to track: -7", "Max cells to track", "-7", "--cells"),
+                                         ("Max cells to track: 1e9", "Max cells to track", "1e9", "--cells"),
+                                         ("Max cells: 2000000", "Max cells", "2000000", "--cells"),
+                                         ("Accelerating phase (degrees): banana", "Accelerating phase (degrees)",
+                                          "banana", "--phase"),
+                                         ("Accelerating phase (degrees): nan", "Accelerating phase (degrees)", "nan",
+                                          "--phase")):
+            with open(config, "w") as f:
+                f.write(text + "\n")
+            for args in (["--render", "x.png"], ["--scan", "1:2:2", "--csv", "x.csv"]):
+                r = self.run_tessaline(*args, "--size", "32x20")
+                self.assertEqual(r.returncode, 2, (text, args))
+                self.assertRegex(r.stderr, r"^tessaline: [^\n]+\n$")
+                for part in ("config.txt", key, value):
+                    self.assertIn(part, r.stderr, (text, args))
+                self.assertEqual(os.listdir(self.dir), ["config.txt"])
+            # The option given instead, the file's value is not used and not checked.
+            picture = self.render("given.png", option, "20" if option == "--cells" else "-45", "--d", "1", w=64, h=40)
+            self.assertEqual(picture.shape, (40, 64, 3))
+            os.unlink(os.path.join(self.dir, "given.png"))
+
 
 if __name__ == "__main__":
     unittest.main()
