@@ -115,9 +115,75 @@ struct RawOptions {
     bool has_cells = false, has_size = false, has_view = false;
 };
 
-// CLI11 throws for unknown options, missing values and repeats; its message
-// becomes the one line, with any line breaks flattened.
+// Every option, and what its value is, in the words a refusal uses; null for a flag.
+const struct {
+    const char* name;
+    const char* needs;
+} OPTION_VALUES[] = {
+    {"--render", "a PNG file name (OUT.png)"},
+    {"--scan", "D0:D1:N (the first and last d and the number of maps)"},
+    {"--csv", "a CSV file name (OUT.csv, or - for standard output)"},
+    {"--phase", "an angle in degrees"},
+    {"--d", "a number, the step of the map"},
+    {"--cells", "a whole number of cells"},
+    {"--size", "WIDTHxHEIGHT in pixels"},
+    {"--view", "four numbers X0,X1,P0,P1"},
+    {"--separatrix", nullptr},
+    {"--help", nullptr},
+    {"-h", nullptr},
+    {"--version", nullptr},
+};
+
+// The arguments walked once before CLI11, so that the usual mistakes get plain
+// words naming the option and what it needs: an unknown option, a value
+// missing (the next word is another option: values may start with one '-',
+// as in --phase -30, never with two), a flag given a value, an option given
+// twice, a word that belongs to no option.
+bool check_words(int argc, const char* const* argv, char* message, size_t size) {
+    std::vector<std::string> seen;
+    for (int i = 1; i < argc; i++) {
+        std::string word = argv[i] ? argv[i] : "";
+        size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+        std::string name = word.substr(0, equals);
+        const char* needs = nullptr;
+        bool known = false;
+        for (const auto& o : OPTION_VALUES)
+            if (name == o.name) known = true, needs = o.needs;
+        if (!known) {
+            if (word.size() > 1 && word[0] == '-')
+                snprintf(message, size, "%s: no such option (tessaline --help lists them)", name.c_str());
+            else
+                snprintf(message, size, "%s: a word that belongs to no option; options take one value each", word.c_str());
+            return false;
+        }
+        for (const std::string& s : seen)
+            if (s == name || (name == "-h" && s == "--help") || (name == "--help" && s == "-h")) {
+                snprintf(message, size, "%s: given twice; give it once", name.c_str());
+                return false;
+            }
+        seen.push_back(name);
+        if (!needs) {
+            if (equals != std::string::npos) {
+                snprintf(message, size, "%s: takes no value", name.c_str());
+                return false;
+            }
+            continue;
+        }
+        if (equals != std::string::npos) continue;
+        if (i + 1 >= argc || !argv[i + 1] || std::string(argv[i + 1]).rfind("--", 0) == 0) {
+            snprintf(message, size, "%s: needs %s%s%s", name.c_str(), needs, i + 1 < argc ? " before " : "",
+                     i + 1 < argc && argv[i + 1] ? argv[i + 1] : "");
+            return false;
+        }
+        i++;  // its value
+    }
+    return true;
+}
+
+// CLI11 throws for what check_words lets through; its message becomes the
+// one line, with any line breaks flattened.
 bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, size_t size) {
+    if (!check_words(argc, argv, message, size)) return false;
     CLI::App app("tessaline");
     app.set_help_flag();  // ours, below: CLI11's would print and want an exit
     CLI::Option* render = app.add_option("--render", raw->render)->type_name("OUT.png");
