@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,20 @@ bool run_start(const CliOptions& o, HeadlessParams* p, Headless* h) {
     return false;
 }
 
+// The file a write to path lands in: through any symbolic links, so that a
+// link stays a link and its target gets the picture or the table.
+std::string written_path(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path p = path;
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(p, error); hops++) {
+        fs::path target = fs::read_symlink(p, error);
+        if (error) break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return p.string();
+}
+
 int write_failed(const std::string& path) {
     std::string text = "could not write " + path;
     report(text.c_str());
@@ -163,14 +178,16 @@ int run_render(const CliOptions& o) {
         headless_close(&h);
         return CLI_EXIT_FAILED;
     }
-    bool saved = save_map_png(o.output.c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells, view_of(o));
+    bool saved = save_map_png(written_path(o.output).c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells, view_of(o));
     headless_close(&h);
     return saved ? CLI_EXIT_OK : write_failed(o.output);
 }
 
-// A bar on stderr, redrawn in place, once the scan has run for a second.
+// A bar on stderr, redrawn in place, once the scan has run for a second; only
+// on a terminal: in a file or a pipe it would be noise.
 void show_progress(int done, int total, double started, bool* shown) {
-    if (!*shown && timer() - started < 1.0) return;
+    static const bool terminal = plat_stderr_is_terminal();
+    if (!terminal || (!*shown && timer() - started < 1.0)) return;
     *shown = true;
     const int width = 40;
     int filled = (int)((long long)done * width / total);
@@ -243,7 +260,8 @@ int run_scan(const CliOptions& o) {
         bool written = fwrite(csv.data(), 1, csv.size(), stdout) == csv.size() && fflush(stdout) == 0;
         return written ? CLI_EXIT_OK : write_failed("standard output");
     }
-    return write_file_whole(o.output.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : write_failed(o.output);
+    std::string path = written_path(o.output);
+    return write_file_whole(path.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : write_failed(o.output);
 }
 
 }  // namespace

@@ -8,7 +8,8 @@ import unittest
 
 import numpy as np
 
-from harness import MAP_OUTSIDE, E2ETest, agreement, map_passes, map_reference, texts_of, tune_degrees
+from harness import (MAP_OUTSIDE, E2ETest, agreement, map_passes, map_reference, project_version, separatrix_curve,
+                     texts_of, tune_degrees)
 
 DEG = 0.017453292519943295
 
@@ -129,6 +130,51 @@ class EdgesTest(E2ETest):
             picture = self.render("given.png", option, "20" if option == "--cells" else "-45", "--d", "1", w=64, h=40)
             self.assertEqual(picture.shape, (40, 64, 3))
             os.unlink(os.path.join(self.dir, "given.png"))
+
+    def test_scan_table_says_how_it_was_made_and_writes_through_links(self):
+        w, h, degrees = 128, 96, -60
+        phase = np.float32(degrees * DEG)
+        notes, header, rows = self.scan_rows("0:1.6:3", "--phase", str(degrees), "--size", "%dx%d" % (w, h))
+        made = " ".join(notes)
+        for part in ("tessaline " + project_version(), "phase -60 degrees", "100 cells", "128x96 pixels",
+                     "view 0,6.283185307179586,-3,3"):
+            self.assertIn(part, made)
+        self.assertEqual(header, ["d", "measured_area", "continuum_area", "ratio", "tune_degrees",
+                                  "measured_half_height", "continuum_half_height"])
+        self.assertEqual([r[0] for r in rows], ["0", "0.8", "1.6"])  # d as typed
+        x, xp, x_s, _ = separatrix_curve(float(phase))
+        for row in rows:
+            f = dict(zip(header, row))
+            d = float(f["d"])
+            passes = map_passes(d, phase, 100, w, h)
+            self.assertAlmostEqual(float(f["measured_area"]), (passes > 100).sum() * 2 * np.pi * 6 / (w * h),
+                                   delta=0.01 * 2 * np.pi * 6)
+            self.assertAlmostEqual(float(f["continuum_half_height"]), xp.max(), places=4)
+            if d == 0:  # nothing moves: no bucket, no ratio, no height through a centre
+                self.assertEqual((f["ratio"], f["measured_half_height"]), ("", ""))
+                continue
+            column = passes[:, int(x_s / (2 * np.pi) * w)] > 100
+            top = bottom = h // 2
+            while top > 0 and column[top - 1]:
+                top -= 1
+            while bottom + 1 < h and column[bottom + 1]:
+                bottom += 1
+            self.assertAlmostEqual(float(f["measured_half_height"]), (bottom - top + 1) * 6 / h / 2, delta=6 / h)
+        # --csv - wrote nothing in the folder; a link is written through and stays a link.
+        self.assertEqual(os.listdir(self.dir), [])
+        with open(os.path.join(self.dir, "real.csv"), "w") as f:
+            f.write("old")
+        os.symlink("real.csv", os.path.join(self.dir, "link.csv"))
+        r = self.run_tessaline("--scan", "0:1.6:3", "--phase", str(degrees), "--size", "%dx%d" % (w, h),
+                               "--csv", "link.csv")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertTrue(os.path.islink(os.path.join(self.dir, "link.csv")))
+        with open(os.path.join(self.dir, "real.csv")) as f:
+            self.assertEqual([l.split(",") for l in f.read().splitlines() if not l.startswith("#")][1:], rows)
+        # A scan long enough for the progress bar keeps it off a pipe.
+        r = self.run_tessaline("--scan", "0.2:0.5:20", "--phase", "-80", "--cells", "1000", "--size", "640x400",
+                               "--csv", "long.csv")
+        self.assertEqual((r.returncode, r.stderr), (0, ""))
 
 
 if __name__ == "__main__":
