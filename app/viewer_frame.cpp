@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/render/map_png.h"
+#include "app/render/map_count.h"
 #include "app/render/map_programs.h"
 #include "app/render/stability_shader.h"
 #include "app/overlays/status.h"
@@ -19,10 +20,12 @@ void viewer_frame_start(ViewerFrame* f) {
     f->fragment_log = fragment_log;
     f->link_log = link_log;
     map_programs_start(f->program);
+    map_count_program = f->program;
     overlay_start(&f->overlay);
     f->map = map_view_make();
     f->separatrix = {};
     f->bucket = bucket_status_make();
+    f->bucket.run = map_count_run;  // the drawn map, counted at the window's size
     f->orbits = {};
     f->plot = {};
     f->picture_number = 1;
@@ -46,13 +49,17 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
     const ViewerState& s = *state;
     const int w = graphics.width, h = graphics.height;
     MapInputs in = {(float)s.d, s.phase, state_maxit(s), s.view, w, h};
+    // Measured only while something shows it, and never while minimised; the
+    // plot's continuum area comes with the count's figures. The count draws
+    // into the back buffer, so it comes before the frame's map, which covers it.
+    f->bucket.w = w;
+    f->bucket.h = h;
+    bool counted =
+        (s.status_shown || s.plot_shown) && !minimised && bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now);
     map_view_frame(&f->map, f->program, in, s.preview, now);
     if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, s.view, w, h);
     orbits_draw(&f->orbits, s, w, h);
-    // Measured only while something shows it, and never while minimised; the
-    // plot's continuum area comes with the count's figures.
-    if ((s.status_shown || s.plot_shown) && !minimised && bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now))
-        area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area);
+    if (counted) area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area);
     if (s.plot_shown) area_plot_draw(f->plot, f->bucket.figures.continuum_area, in.d, w, h);
     overlay_draw(&f->overlay, s.d, s.phase, f->fragment_log, f->link_log);
     status_draw(s, f->map.progress, f->bucket);

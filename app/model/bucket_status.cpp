@@ -16,7 +16,8 @@ BucketStatus bucket_status_make() {
 }
 
 bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now) {
-    if (!b->seen || d != b->d || phase != b->phase || maxit != b->maxit) {
+    int w = b->run ? b->w : b->side, h = b->run ? b->h : b->side;
+    if (!b->seen || d != b->d || phase != b->phase || maxit != b->maxit || (b->counting && (w != b->count.w || h != b->count.h))) {
         b->d = d;
         b->phase = phase;
         b->maxit = maxit;
@@ -30,20 +31,21 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
     // nothing moves and the status line says so.
     if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || d == 0) return false;
     if (!b->counting) {
-        bucket_count_start(&b->count, d, phase, maxit, b->side, b->side);
+        bucket_count_start(&b->count, d, phase, maxit, w, h);
         b->counting = true;
     }
     // Until the pace is known, slices double from a small one until one takes
     // long enough to time (a fast machine makes 100000 passes in well under a
     // millisecond); then each frame fills the budget at that pace.
+    long long (*run)(BucketCount*, long long) = b->run ? b->run : bucket_count_run;
     double t0 = timer(), took = 0;
     long long spent = 0;
     if (b->passes_per_second > 0) {
-        spent = bucket_count_run(&b->count, (long long)(b->passes_per_second * b->budget));
+        spent = run(&b->count, (long long)(b->passes_per_second * b->budget));
         took = timer() - t0;
     } else {
         for (long long slice = 100000; !bucket_count_done(b->count) && took <= 1e-3; slice *= 2) {
-            spent += bucket_count_run(&b->count, slice);
+            spent += run(&b->count, slice);
             took = timer() - t0;
         }
     }

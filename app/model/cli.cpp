@@ -365,6 +365,10 @@ std::string cli_help_text() {
         "--render and --scan read config.txt but never write it; the PNG records how it\n"
         "was made (phase, d, cells, view, version) in text chunks.\n"
         "\n"
+        "Measured areas are the black (surviving) pixels of the full map as the program\n"
+        "draws it, times one pixel's area: at --size for --scan, at the window's size for\n"
+        "the viewer's status line.\n"
+        "\n"
         "Keys of the viewer:\n";
     for (int i = 0; i < viewer_key_count; i++) {
         char line[160];
