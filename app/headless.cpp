@@ -7,11 +7,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/render/map_png.h"
+#include "app/version.h"
 #include "app/model/map_space.h"
+#include "app/render/map_programs.h"
 #include "app/render/map_view.h"
 #include "app/model/physics.h"
 #include "app/overlays/manifold_overlay.h"
@@ -31,7 +34,7 @@ void (*headless_after_draw)() = nullptr;
 HeadlessParams headless_params(const CliOptions& o) {
     HeadlessParams r;
     ViewerParams p = peek_viewer_params();
-    r.phase_degrees = o.has_phase ? o.phase_degrees : p.phase_degrees;
+    r.phase_degrees = map_phase_wrapped(o.has_phase ? o.phase_degrees : p.phase_degrees);
     r.phase = map_phase_radians(r.phase_degrees);
     r.cells = o.has_cells ? o.cells : p.cells;
     r.maxit = map_maxit(r.cells);
@@ -81,6 +84,7 @@ bool headless_open(Headless* h, int w, int height, bool second, char* message, s
                                         &link_log);
     GLint linked = 0;
     glGetProgramiv(h->program, GL_LINK_STATUS, &linked);
+    map_programs_start(h->program);
     // Unlike the live viewer, a file would not show the driver's complaint:
     // an unlinked program is a failure, not a blue picture.
     if (!linked) snprintf(message, size, "the map's program did not link: %s %s", fragment_log, link_log);
@@ -91,14 +95,33 @@ bool headless_open(Headless* h, int w, int height, bool second, char* message, s
         headless_close(h);
         return false;
     }
+    if (height < 2) {
+        // The framework's pixel projection spans a depth of height / 2 either
+        // way, none at one row, which GL refuses; flat drawing needs no depth.
+        while (glGetError() != GL_NO_ERROR) {}
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, w, height, 0, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+    }
     return true;
 }
 
-// The map over the view window, filling the target, as the viewer draws it.
-void draw_map_window(GLuint program, double d, const HeadlessParams& p, const ViewWindow& view, int w, int h) {
+// The map over the view window, filling the target, as the viewer draws it;
+// false, reported, where the driver would not make every pass.
+bool draw_map_window(GLuint program, double d, const HeadlessParams& p, const ViewWindow& view, int w, int h) {
+    if (!map_programs_whole(p.maxit)) {
+        char message[160];
+        snprintf(message, sizeof message,
+                 "this driver stops the map's loops before %.0f cells and has no float textures to go on; nothing written",
+                 (double)p.maxit);
+        report(message);
+        return false;
+    }
     MapInputs in = {(float)d, p.phase, p.maxit, view, w, h, harmonic_uniforms(p.harmonic)};
     draw_map_target(program, in, w, h);
     glFinish();
+    return true;
 }
 
 // True, reported, when GL flagged an error on the run's context: the picture
@@ -123,6 +146,20 @@ bool run_start(const CliOptions& o, HeadlessParams* p, Headless* h) {
     return false;
 }
 
+// The file a write to path lands in: through any symbolic links, so that a
+// link stays a link and its target gets the picture or the table.
+std::string written_path(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path p = path;
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(p, error); hops++) {
+        fs::path target = fs::read_symlink(p, error);
+        if (error) break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return p.string();
+}
+
 int write_failed(const std::string& path) {
     std::string text = "could not write " + path;
     report(text.c_str());
@@ -135,7 +172,10 @@ int run_render(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
-    draw_map_window(h.program, o.d, p, view_of(o), o.width, o.height);
+    if (!draw_map_window(h.program, o.d, p, view_of(o), o.width, o.height)) {
+        headless_close(&h);
+        return CLI_EXIT_FAILED;
+    }
     if (o.separatrix) {
         Separatrix separatrix = {};
         draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height, p.harmonic);
@@ -149,15 +189,17 @@ int run_render(const CliOptions& o) {
         headless_close(&h);
         return CLI_EXIT_FAILED;
     }
-    bool saved =
-        save_map_png(o.output.c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells, view_of(o), p.harmonic);
+    bool saved = save_map_png(written_path(o.output).c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells,
+                              view_of(o), p.harmonic);
     headless_close(&h);
     return saved ? CLI_EXIT_OK : write_failed(o.output);
 }
 
-// A bar on stderr, redrawn in place, once the scan has run for a second.
+// A bar on stderr, redrawn in place, once the scan has run for a second; only
+// on a terminal: in a file or a pipe it would be noise.
 void show_progress(int done, int total, double started, bool* shown) {
-    if (!*shown && timer() - started < 1.0) return;
+    static const bool terminal = plat_stderr_is_terminal();
+    if (!terminal || (!*shown && timer() - started < 1.0)) return;
     *shown = true;
     const int width = 40;
     int filled = (int)((long long)done * width / total);
@@ -167,22 +209,49 @@ void show_progress(int done, int total, double started, bool* shown) {
     fflush(stderr);
 }
 
+// A CSV field: empty where the figure does not exist.
+std::string field(double v, bool exists = true) { return exists && std::isfinite(v) ? real_text(v) : ""; }
+
+// The # lines above the table: how it was made and how to read it.
+std::string scan_preamble(const CliOptions& o, const HeadlessParams& p) {
+    char line[400];
+    std::string s = std::string("# ") + TESS_VERSION_TEXT + ", --scan " + real_text(o.scan_from) + ":" +
+                    real_text(o.scan_to) + ":" + std::to_string(o.scan_count) + "\n";
+    snprintf(line, sizeof line, "# phase %s degrees, %d cells, %dx%d pixels, view %s,%s,%s,%s (the full map)\n",
+             real_text(p.phase_degrees).c_str(), p.cells, o.width, o.height, real_text(map_x_min).c_str(),
+             real_text(map_x_max).c_str(), real_text(map_xp_top).c_str(), real_text(map_xp_bottom).c_str());
+    s += line;
+    s += "# measured: the drawn map's black (surviving) pixels; continuum: the small-step limit's bucket\n";
+    double limit = stability_limit_d(p.phase);
+    if (harmonic_on(p.harmonic)) {
+        s += "# harmonic " + std::to_string(p.harmonic.number) + "\n# ratio " + real_text(p.harmonic.ratio) +
+             "\n# harmonic phase " + real_text(p.harmonic.phase_degrees) + "\n";
+    } else if (limit > 0) {
+        snprintf(line, sizeof line,
+                 "# past d = %.6g the bucket's centre is unstable: survivors there are islands, not a bucket\n", limit);
+        s += line;
+    } else {
+        s += "# no bucket at this phase: sin x - sin sp never changes sign\n";
+    }
+    s += "# an empty field: the figure does not exist there\n";
+    return s + "d,measured_area,continuum_area,ratio,tune_degrees,measured_half_height,continuum_half_height\n";
+}
+
 int run_scan(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
     const long long stride = (long long)o.width * 4;
     std::vector<unsigned char> rows((size_t)(stride * o.height));
-    std::string csv;
-    if (harmonic_on(p.harmonic))
-        csv = "# harmonic " + std::to_string(p.harmonic.number) + "\n# ratio " + real_text(p.harmonic.ratio) +
-              "\n# harmonic phase " + real_text(p.harmonic.phase_degrees) + "\n";
-    csv += "d,measured_area,continuum_area,ratio,tune_degrees\n";
+    std::string csv = scan_preamble(o, p);
     double started = timer();
     bool shown = false;
     for (int k = 0; k < o.scan_count; k++) {
         double d = cli_scan_d(o, k);
-        draw_map_window(h.program, d, p, view_full(), o.width, o.height);
+        if (!draw_map_window(h.program, d, p, view_full(), o.width, o.height)) {
+            headless_close(&h);
+            return CLI_EXIT_FAILED;
+        }
         if (headless_after_draw) headless_after_draw();
         read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, rows.data());
         if (gl_failed("drawing or reading back a map", shown)) {
@@ -193,18 +262,43 @@ int run_scan(const CliOptions& o) {
         // cell); black is exactly the surviving starts, the bucket where the
         // map has one. The viewer's status line reports the same figures.
         double measured = bucket_area_from_rgba(rows.data(), o.width, o.height, (int)stride);
-        BucketFigures f = harmonic_bucket_figures(p.harmonic, d, p.phase, measured, NAN);
-        csv += real_text(d) + "," + real_text(f.measured_area) + "," + real_text(f.continuum_area) + "," +
-               real_text(f.ratio) + "," + real_text(f.tune_degrees) + "\n";
+        // The half-height's column is the single-RF centre's; the second harmonic moves it.
+        double half = harmonic_on(p.harmonic)
+                          ? NAN
+                          : bucket_half_height_from_rgba(rows.data(), o.width, o.height, (int)stride, (float)d, p.phase);
+        BucketFigures f = harmonic_bucket_figures(p.harmonic, d, p.phase, measured, half);
+        bool continuum = f.limit_d > 0 || f.flat_bottom;
+        csv += real_text(d) + "," + field(f.measured_area) + "," + field(f.continuum_area, continuum) + "," +
+               field(f.ratio, continuum) + "," + field(f.tune_degrees) + "," + field(f.measured_half_height) + "," +
+               field(f.continuum_half_height, continuum) + "\n";
         show_progress(k + 1, o.scan_count, started, &shown);
     }
     headless_close(&h);
-    return write_file_whole(o.output.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : write_failed(o.output);
+    if (o.output == "-") {
+        bool written = fwrite(csv.data(), 1, csv.size(), stdout) == csv.size() && fflush(stdout) == 0;
+        return written ? CLI_EXIT_OK : write_failed("standard output");
+    }
+    std::string path = written_path(o.output);
+    return write_file_whole(path.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : write_failed(o.output);
 }
 
 }  // namespace
 
+// config.txt's values where the options give none, held to the options' limits.
+bool config_values_valid(const CliOptions& o) {
+    ViewerParams p = peek_viewer_params();
+    char message[600];
+    bool ok = (o.has_phase || cli_check_config_value(p.phase_key.c_str(), p.phase_text.c_str(), false, message,
+                                                     sizeof message)) &&
+              (o.has_cells || cli_check_config_value(p.cells_key.c_str(), p.cells_text.c_str(), true, message,
+                                                     sizeof message));
+    if (!ok) report(message);
+    return ok;
+}
+
 int headless_run(const CliOptions& o) {
+    bool reads_config = o.mode == CLI_RENDER || o.mode == CLI_SCAN || o.mode == CLI_TRACK;
+    if (reads_config && !config_values_valid(o)) return CLI_EXIT_USAGE;
     if (o.mode == CLI_RENDER) return run_render(o);
     if (o.mode == CLI_SCAN) return run_scan(o);
     if (o.mode == CLI_TRACK) return headless_track(o);

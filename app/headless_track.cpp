@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/headless.h"
+#include "app/model/harmonic.h"
 #include "app/model/orbit_tune.h"
 #include "app/model/physics.h"
 #include "app/model/view_window.h"
@@ -29,12 +30,20 @@ int headless_track(const CliOptions& o) {
     // The start and one point per pass, at most maxit + 1 passes.
     const size_t most = (size_t)p.maxit + 2;
     std::vector<float> points(2 * most);
-    int passes = track_start(start.x, start.xp, d, p.phase, p.maxit, points.data(), (int)most);
+    const HarmonicUniforms second = harmonic_uniforms(p.harmonic);
+    int passes = track_start(start.x, start.xp, d, p.phase, p.maxit, points.data(), (int)most, &second);
     int kept = (int)std::min((size_t)passes + 1, most);
-    OrbitTune tune = orbit_tune(points.data(), kept, passes, p.maxit, p.phase, d);
+    double centre = NAN;
+    if (harmonic_on(p.harmonic)) harmonic_main_point(p.harmonic, p.phase, &centre);
+    OrbitTune tune = orbit_tune(points.data(), kept, passes, p.maxit, p.phase, d, centre);
 
     std::string csv = "# phase_degrees: " + real_text(p.phase_degrees) + "\n# d: " + real_text(o.d) +
-                      "\n# cells: " + std::to_string(p.cells) + "\n# start: " + float_text(start.x) + "," +
+                      "\n# cells: " + std::to_string(p.cells) +
+                      (harmonic_on(p.harmonic) ? "\n# harmonic: " + std::to_string(p.harmonic.number) +
+                                                     "\n# ratio: " + real_text(p.harmonic.ratio) +
+                                                     "\n# harmonic_phase_degrees: " + real_text(p.harmonic.phase_degrees)
+                                               : std::string()) +
+                      "\n# start: " + float_text(start.x) + "," +
                       float_text(start.xp) + "\n# tune_degrees: " +
                       (tune.survived ? real_text(tune.tune_degrees) : std::string("none")) +
                       "\n# amplitude (largest |xp|): " + real_text(tune.amplitude) + "\ncell,x,xp\n";

@@ -5,6 +5,8 @@
 
 #include "app/render/map_png.h"
 #include "app/render/harmonic_shader.h"
+#include "app/render/map_count.h"
+#include "app/render/map_programs.h"
 #include "app/render/stability_shader.h"
 #include "app/overlays/status.h"
 #include "framework/shader/shader.h"
@@ -18,10 +20,12 @@ void viewer_frame_start(ViewerFrame* f) {
     f->program = build_fragment_program(stability_fragment_source, &fragment_log, &link_log);
     f->fragment_log = fragment_log;
     f->link_log = link_log;
+    map_programs_start(f->program);
     overlay_start(&f->overlay);
     f->map = map_view_make();
     f->separatrix = {};
     f->bucket = bucket_status_make();
+    f->bucket.run = map_count_run;  // the drawn map, counted at the window's size
     f->orbits = {};
     f->plot = {};
     f->manifolds = {};
@@ -62,16 +66,21 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
     const int w = graphics.width, h = graphics.height;
     const bool second = harmonic_on(s.harmonic);
     MapInputs in = {(float)s.d, s.phase, state_maxit(s), s.view, w, h, harmonic_uniforms(s.harmonic)};
-    map_view_frame(&f->map, second ? harmonic_program(f) : f->program, in, s.preview, now);
+    const GLuint program = second ? harmonic_program(f) : f->program;
+    // Measured only while something shows it, and never while minimised; the
+    // plot's continuum area comes with the count's figures. The count draws
+    // into the back buffer, so it comes before the frame's map, which covers it.
+    f->bucket.w = w;
+    f->bucket.h = h;
+    map_count_program = program;
+    bool counted = (s.status_shown || s.plot_shown) && !minimised &&
+                   bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now, s.harmonic);
+    map_view_frame(&f->map, program, in, s.preview, now);
     if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, s.view, w, h, s.harmonic);
     // The manifolds are grown for the single-RF map only.
     if (s.manifolds_shown && !second) draw_manifolds(&f->manifolds, in.phase, in.d, s.view, w, h);
     orbits_draw(&f->orbits, s, w, h);
-    // Measured only while something shows it, and never while minimised; the
-    // plot's continuum area comes with the count's figures.
-    if ((s.status_shown || s.plot_shown) && !minimised &&
-        bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now, s.harmonic))
-        area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area, s.harmonic);
+    if (counted) area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area, s.harmonic);
     if (s.plot_shown) area_plot_draw(f->plot, f->bucket.figures.continuum_area, in.d, w, h);
     if (s.tune_plot_shown) tune_plot_draw(&f->tune_plot, f->orbits, in.phase, in.d, w, h);
     overlay_draw(&f->overlay, s.d, s.phase, second ? f->harmonic_fragment_log : f->fragment_log,

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "app/render/map_count.h"
 #include "app/viewer_frame.h"
 #include "framework/window/clock.h"
 #include "framework/window/graphics.h"
@@ -65,6 +66,29 @@ int main(int argc, char** argv) {
     printf("  + separatrix, 16 orbits, plot, status: %8.2f ms reused%s\n", reused_on * 1e3,
            b.f.bucket.have ? "" : " (count not done)");
     s = viewer_state_make(-30, 100);  // all off again
+
+    // The status line's area at 1000 cells: seconds from a change of d until
+    // the figures show (the quarter second's rest included), counted on the
+    // drawn map at the window's size, and as it was, on one core at 1024 x 1024.
+    for (bool on_card : {true, false}) {
+        for (int degrees : {-30, -80}) {
+            ViewerState& t = b.state;
+            t = viewer_state_make(degrees, 1000);
+            t.status_shown = true;
+            state_toggle_lock(&t);
+            b.f.bucket = bucket_status_make();
+            if (on_card) b.f.bucket.run = map_count_run;
+            double t0 = timer();
+            int frames_taken = 0;
+            for (; !b.f.bucket.have && frames_taken < 100000; frames_taken++) b.frame(0.5f, false);
+            printf("status area, phase %d, 1000 cells, d 0.5, %s: %6.2f s (%d frames), area %.4g\n", degrees,
+                   on_card ? "drawn map at window size" : "CPU at 1024 x 1024  ", timer() - t0, frames_taken,
+                   b.f.bucket.figures.measured_area);
+        }
+    }
+    s = viewer_state_make(-30, 100);
+    b.f.bucket = bucket_status_make();
+    b.f.bucket.run = map_count_run;
 
     // The pointer sweeping a fifth of the window: d from 0.1 to 1 and back.
     auto sweep = [&](int i) {

@@ -138,6 +138,16 @@ TEST(CliParse, BadInputNamesTheProblem) {
         // Control bytes the message quotes are shown as '?', so it stays one line.
         {{"--render", "a.png", "--d", "1\n2"}, "--d 1?2"},
         {{"--render", "a.png", "--phase", "\x1b[2J"}, "--phase ?[2J"},
+        // Plain words: the option, and what it needs.
+        {{"--render", "--d", "1"}, "--render: needs a PNG file name (OUT.png) before --d"},
+        {{"--render", "a.png", "--d", "1", "--d", "2"}, "--d: given twice; give it once"},
+        {{"--render", "a.png", "--d=1", "--d", "2"}, "--d: given twice"},
+        {{"--render", "a.png", "--size"}, "--size: needs WIDTHxHEIGHT in pixels"},
+        {{"--render", "a.png", "--separatrix=3"}, "--separatrix: takes no value"},
+        {{"--render", "a.png", "extra"}, "extra: a word that belongs to no option"},
+        {{"--render", "a.png", "--frob"}, "--frob: no such option"},
+        {{"-x"}, "-x: no such option"},
+        {{"--scan", "0:1:3", "--csv"}, "--csv: needs a CSV file name"},
     };
     for (const auto& c : cases) {
         Parsed p = parse(c.args);

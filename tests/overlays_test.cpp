@@ -18,11 +18,14 @@
 #include "app/model/physics.h"
 #include "app/overlays/physics_overlay.h"
 #include "app/overlays/status.h"
+#include "app/render/map_count.h"
 #include "framework/platform/gl.h"
 #include "framework/window/graphics.h"
 #include "tests/support/files.h"
 #include "tests/support/fonts.h"
 #include "tests/support/gl_state.h"
+#include "tests/support/map_program.h"
+#include "tests/support/map_reference.h"
 #include "tests/support/test_window.h"
 
 namespace {
@@ -119,12 +122,35 @@ TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {
     EXPECT_GT(frames, 2);  // one frame's budget is not the whole count
     EXPECT_NEAR(b.figures.ratio, 1, 0.01);
     EXPECT_NEAR(b.figures.measured_half_height, b.figures.continuum_half_height, 2 * 6.0 / 256);
-    status_bucket_text(bucket_figures(3, phase, 0, 0), nullptr, text, sizeof text);
+    status_bucket_text(bucket_figures(3, phase, 0.25, 0), nullptr, text, sizeof text);
+    EXPECT_STREQ(text, "centre unstable past d = 2.149: survivors are islands, area 0.25 (continuum bucket 5.334)");
+    status_bucket_text(bucket_figures(0, phase, 37.7, 0), nullptr, text, sizeof text);
     EXPECT_STREQ(text, "no bucket: there is one for 0 < d < 2.149");
-    for (float d : {0.5f, 0.0f, 3.0f}) {  // hours of counting, or no bucket: none at all
+    for (float d : {0.5f, 0.0f}) {  // hours of counting, or nothing moves: none at all
         float cells = d == 0.5f ? 200000 : 100;
         EXPECT_FALSE(bucket_status_frame(&b, d, phase, cells, 0.0) || bucket_status_frame(&b, d, phase, cells, 9));
         EXPECT_FALSE(b.counting);
+    }
+}
+
+// The status line counts the map the card draws, at the window's size, in
+// bands: its area is the reference picture's black pixels, bucket or islands.
+TEST(Overlays, StatusCountsTheDrawnMapAtTheWindowsSize) {
+    test_window_open(W, H);
+    map_count_program = test_map_program();
+    const struct {
+        float d, maxit;
+        double degrees;
+    } cases[] = {{0.5f, 300, -60}, {1.5f, 100, -30}, {2.05f, 200, -90}};
+    for (const auto& c : cases) {
+        float phase = map_phase_radians(c.degrees);
+        BucketStatus b = bucket_status_make();
+        b.run = map_count_run, b.w = W, b.h = H, b.budget = 0.002;
+        EXPECT_FALSE(bucket_status_frame(&b, c.d, phase, c.maxit, 0.0));  // the inputs rest first
+        for (int frames = 0; !bucket_status_frame(&b, c.d, phase, c.maxit, 1.0) && frames < 100000;) frames++;
+        std::vector<uint32_t> picture = map_picture(W, H, c.d, phase, c.maxit);
+        double black = (double)std::count(picture.begin(), picture.end(), 0u), pixel = map_two_pi * 6 / (W * H);
+        EXPECT_NEAR(b.figures.measured_area, black * pixel, 0.003 * black * pixel + 4 * pixel) << c.degrees;
     }
 }
 

@@ -112,8 +112,13 @@ TEST(BucketArea, CountInSlicesAndItsHalfHeight) {
     EXPECT_EQ(bucket_count_half_height(c), 0);
 }
 
+// Phases 0 and +-180 degrees, exact or as the program's float takes them:
+// sin x - sin sp never changes sign, so nothing turns (tune 0) and there is no bucket.
 TEST(BucketArea, NoBucketGivesZerosNotNaN) {
-    for (double phase : {0.0, PI, -PI, std::nan("")}) {
+    for (double phase : {0.0, PI, -PI, (double)map_phase_radians(180), (double)map_phase_radians(-180), std::nan("")}) {
+        if (!std::isnan(phase)) {
+            EXPECT_EQ(synchrotron_tune(1, phase), 0) << phase;
+        }
         double left = -1, right = -1, xp = -1;
         EXPECT_EQ(continuum_bucket_area(phase) + continuum_half_height(phase), 0) << phase;
         EXPECT_FALSE(separatrix_span(phase, &left, &right) || separatrix_xp(phase, 1.5, &xp) || bucket_exists(1, phase));
@@ -121,14 +126,17 @@ TEST(BucketArea, NoBucketGivesZerosNotNaN) {
     }
 }
 
-// Black pixels where the map has no bucket (all of them at d = 0) measure
-// nothing: the status line says "no bucket", and --scan's row agrees.
-TEST(BucketArea, FiguresMeasureOnlyWhereThereIsABucket) {
+// Survivors are measured wherever there are any: past the limit they are
+// islands, compared with the continuum bucket; the half-height through the
+// unstable centre, and any ratio at d = 0 (nothing moves), do not exist.
+TEST(BucketArea, FiguresMeasureSurvivorsBucketOrIslands) {
     double phase = map_radians(-30), limit = stability_limit_d(phase);
     for (double d : {0.0, 1.01 * limit}) {
-        BucketFigures f = bucket_figures(d, phase, 37.7, 3.0);
+        BucketFigures f = bucket_figures(d, phase, 1.5, 3.0);
         EXPECT_FALSE(f.exists) << d;
-        EXPECT_TRUE(std::isnan(f.measured_area) && std::isnan(f.ratio) && std::isnan(f.measured_half_height)) << d;
+        EXPECT_EQ(f.measured_area, 1.5) << d;
+        EXPECT_TRUE(std::isnan(f.measured_half_height)) << d;
+        EXPECT_EQ(std::isnan(f.ratio), d == 0) << d;
         EXPECT_EQ(f.continuum_area, continuum_bucket_area(phase)) << d;
     }
     EXPECT_EQ(bucket_figures(0, phase, 37.7, 3.0).tune_degrees, 0);

@@ -63,6 +63,30 @@ TEST(ViewerStateTest, PhaseAndCellKeys) {
     EXPECT_EQ(big.cells, 150000);
 }
 
+// The phase keys, and a phase from the file, wrap into (-180, 180].
+TEST(ViewerStateTest, PhaseWrapsIntoOneTurn) {
+    const struct {
+        double start;
+        std::vector<uint16_t> keys;
+        double expected;
+    } cases[] = {
+        {179, {RIGHT}, 180}, {180, {RIGHT}, -179}, {-179, {LEFT}, 180}, {-175, {LEFT | SHIFT}, 175},
+        {390, {}, 30},       {-180, {}, 180},      {1e6, {}, -80},       {-1e6, {RIGHT}, 81},
+        {720, {}, 0},        {NAN, {}, viewer_fallback_phase},           {INFINITY, {}, viewer_fallback_phase},
+    };
+    for (const auto& c : cases) {
+        ViewerState s = viewer_state_make(c.start, 100);
+        Frame f(0, 0);
+        (f.keys = c.keys, f).apply(&s);
+        EXPECT_EQ(s.phase_degrees, c.expected) << c.start;
+        EXPECT_EQ(s.phase, map_phase_radians(c.expected)) << c.start;
+        // A phase from the file that is not drawn as written is said so, and stays said.
+        bool changed = !(c.start == c.expected) && (c.keys.empty() || std::fabs(c.start) > 360);
+        EXPECT_EQ(s.status_shown, changed || !c.keys.empty()) << c.start;
+        EXPECT_EQ(std::string(s.notice).find("config.txt's phase") == 0, changed) << c.start << " " << s.notice;
+    }
+}
+
 TEST(ViewerStateTest, ProgramLimitLetsTheFloatCounterEndTheLoop) {
     EXPECT_EQ(state_maxit(fresh(100)), 100.0f);
     for (int cells : {16777215, 16777216, 16777217, 2147483647}) {

@@ -16,7 +16,9 @@ BucketStatus bucket_status_make() {
 }
 
 bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now, const Harmonic& second) {
-    if (!b->seen || d != b->d || phase != b->phase || maxit != b->maxit || !harmonic_equal(second, b->harmonic)) {
+    int w = b->run ? b->w : b->side, h = b->run ? b->h : b->side;
+    if (!b->seen || d != b->d || phase != b->phase || maxit != b->maxit || !harmonic_equal(second, b->harmonic) ||
+        (b->counting && (w != b->count.w || h != b->count.h))) {
         b->harmonic = second;
         b->d = d;
         b->phase = phase;
@@ -27,23 +29,25 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
         b->have = false;
         b->figures = harmonic_bucket_figures(second, d, phase, NAN, NAN);  // the continuum's, once per change
     }
-    // Where the map has no bucket the status line says so: nothing to count.
-    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || !b->figures.exists) return false;
+    // Survivors are counted wherever points move, bucket or islands; at d = 0
+    // nothing moves and the status line says so.
+    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || d == 0) return false;
     if (!b->counting) {
-        harmonic_count_start(&b->count, second, d, phase, maxit, b->side, b->side);
+        harmonic_count_start(&b->count, second, d, phase, maxit, w, h);
         b->counting = true;
     }
     // Until the pace is known, slices double from a small one until one takes
     // long enough to time (a fast machine makes 100000 passes in well under a
     // millisecond); then each frame fills the budget at that pace.
+    long long (*run)(BucketCount*, long long) = b->run ? b->run : bucket_count_run;
     double t0 = timer(), took = 0;
     long long spent = 0;
     if (b->passes_per_second > 0) {
-        spent = bucket_count_run(&b->count, (long long)(b->passes_per_second * b->budget));
+        spent = run(&b->count, (long long)(b->passes_per_second * b->budget));
         took = timer() - t0;
     } else {
         for (long long slice = 100000; !bucket_count_done(b->count) && took <= 1e-3; slice *= 2) {
-            spent += bucket_count_run(&b->count, slice);
+            spent += run(&b->count, slice);
             took = timer() - t0;
         }
     }

@@ -18,7 +18,12 @@ struct BucketStatus {
     double passes_per_second;  // the count's pace on this machine; 0 until a slice was timed
     double rest;            // seconds the inputs rest before a count begins (0.25)
     double budget;          // seconds of counting per frame (0.03)
-    int side;               // pixels across and down the counted map (1024)
+    int side;               // pixels across and down the counted map without a runner (1024)
+    // Counts the next slice of about the given passes and returns the passes
+    // spent; null: on the CPU (bucket_count_run) at side x side. The viewer
+    // sets one that counts the drawn map at the window's size (w x h).
+    long long (*run)(BucketCount* count, long long passes);
+    int w, h;
     float max_cells;        // no count above this many cells, where it would take hours (100000)
 };
 

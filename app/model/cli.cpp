@@ -124,9 +124,80 @@ struct RawOptions {
     bool has_harmonic = false, has_ratio = false, has_harmonic_phase = false;
 };
 
-// CLI11 throws for unknown options, missing values and repeats; its message
-// becomes the one line, with any line breaks flattened.
+// Every option, and what its value is, in the words a refusal uses; null for a flag.
+const struct {
+    const char* name;
+    const char* needs;
+} OPTION_VALUES[] = {
+    {"--render", "a PNG file name (OUT.png)"},
+    {"--scan", "D0:D1:N (the first and last d and the number of maps)"},
+    {"--csv", "a CSV file name (OUT.csv, or - for standard output)"},
+    {"--phase", "an angle in degrees"},
+    {"--d", "a number, the step of the map"},
+    {"--cells", "a whole number of cells"},
+    {"--size", "WIDTHxHEIGHT in pixels"},
+    {"--view", "four numbers X0,X1,P0,P1"},
+    {"--track", "X,XP (the start's phase and momentum deviation)"},
+    {"--harmonic", "a whole number from 2 to 8, the second harmonic's"},
+    {"--ratio", "a number from 0 to 2, the second harmonic's voltage ratio"},
+    {"--harmonic-phase", "an angle in degrees, the second harmonic's phase"},
+    {"--separatrix", nullptr},
+    {"--manifolds", nullptr},
+    {"--help", nullptr},
+    {"-h", nullptr},
+    {"--version", nullptr},
+};
+
+// The arguments walked once before CLI11, so that the usual mistakes get plain
+// words naming the option and what it needs: an unknown option, a value
+// missing (the next word is another option: values may start with one '-',
+// as in --phase -30, never with two), a flag given a value, an option given
+// twice, a word that belongs to no option.
+bool check_words(int argc, const char* const* argv, char* message, size_t size) {
+    std::vector<std::string> seen;
+    for (int i = 1; i < argc; i++) {
+        std::string word = argv[i] ? argv[i] : "";
+        size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+        std::string name = word.substr(0, equals);
+        const char* needs = nullptr;
+        bool known = false;
+        for (const auto& o : OPTION_VALUES)
+            if (name == o.name) known = true, needs = o.needs;
+        if (!known) {
+            if (word.size() > 1 && word[0] == '-')
+                snprintf(message, size, "%s: no such option (tessaline --help lists them)", name.c_str());
+            else
+                snprintf(message, size, "%s: a word that belongs to no option; options take one value each", word.c_str());
+            return false;
+        }
+        for (const std::string& s : seen)
+            if (s == name || (name == "-h" && s == "--help") || (name == "--help" && s == "-h")) {
+                snprintf(message, size, "%s: given twice; give it once", name.c_str());
+                return false;
+            }
+        seen.push_back(name);
+        if (!needs) {
+            if (equals != std::string::npos) {
+                snprintf(message, size, "%s: takes no value", name.c_str());
+                return false;
+            }
+            continue;
+        }
+        if (equals != std::string::npos) continue;
+        if (i + 1 >= argc || !argv[i + 1] || std::string(argv[i + 1]).rfind("--", 0) == 0) {
+            snprintf(message, size, "%s: needs %s%s%s", name.c_str(), needs, i + 1 < argc ? " before " : "",
+                     i + 1 < argc && argv[i + 1] ? argv[i + 1] : "");
+            return false;
+        }
+        i++;  // its value
+    }
+    return true;
+}
+
+// CLI11 throws for what check_words lets through; its message becomes the
+// one line, with any line breaks flattened.
 bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, size_t size) {
+    if (!check_words(argc, argv, message, size)) return false;
     CLI::App app("tessaline");
     app.set_help_flag();  // ours, below: CLI11's would print and want an exit
     CLI::Option* render = app.add_option("--render", raw->render)->type_name("OUT.png");
@@ -314,10 +385,28 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
     return parse_values(raw, out, message, size);
 }
 
+bool cli_check_config_value(const char* key, const char* value, bool is_cells, char* message, size_t size) {
+    double v = 0;
+    long long n = 0;
+    if (is_cells ? parse_int_in(value, 0, CLI_MAX_CELLS, &n) : parse_real(value, &v)) return true;
+    char why[64];
+    if (is_cells) snprintf(why, sizeof why, "expected a whole number from 0 to %d", CLI_MAX_CELLS);
+    else snprintf(why, sizeof why, "expected a finite number of degrees");
+    std::string where = std::string("config.txt: ") + key + ":";
+    fail(message, size, where.c_str(), value, why);
+    for (size_t i = 0; i < size && message[i]; i++)  // one line, whatever the file holds
+        if ((unsigned char)message[i] < 0x20 || message[i] == 0x7F) message[i] = '?';
+    return false;
+}
+
 double cli_scan_d(const CliOptions& o, int k) {
     if (o.scan_count <= 1 || k <= 0) return o.scan_from;
     if (k >= o.scan_count - 1) return o.scan_to;
-    return o.scan_from + (o.scan_to - o.scan_from) * k / (o.scan_count - 1);
+    // Rounded to 15 digits, so that 0:1.6:3 gives 0.8 and not 0.7999999999999999:
+    // the table shows d as it would be typed, and the map is drawn with that d.
+    char text[32];
+    snprintf(text, sizeof text, "%.15g", o.scan_from + (o.scan_to - o.scan_from) * k / (o.scan_count - 1));
+    return strtod(text, nullptr);
 }
 
 std::string cli_help_text() {
@@ -346,6 +435,7 @@ std::string cli_help_text() {
         "  --size WxH           picture size in pixels (default 1920x1080)\n"
         "  --view X0,X1,P0,P1   phase X0 to X1 across, momentum deviation P0 at the top\n"
         "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
+        "                       starting points outside 0 <= x <= 2pi are mid grey: lost at once\n"
         "  --separatrix         draw the continuum separatrix (d -> 0) in yellow over the map\n"
         "  --manifolds          draw the map's own bucket edge at d: its unstable manifold\n"
         "                       in red, its stable manifold in cyan\n"
@@ -358,6 +448,10 @@ std::string cli_help_text() {
         "--render and --scan read config.txt but never write it; the PNG records how it\n"
         "was made (phase, d, cells, view, version; the second harmonic when on) in text\n"
         "chunks, and --scan's table names a second harmonic in # lines above its header.\n"
+        "\n"
+        "Measured areas are the black (surviving) pixels of the full map as the program\n"
+        "draws it, times one pixel's area: at --size for --scan, at the window's size for\n"
+        "the viewer's status line.\n"
         "\n"
         "Keys of the viewer:\n";
     for (int i = 0; i < viewer_key_count; i++) {

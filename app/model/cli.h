@@ -47,6 +47,11 @@ struct CliOptions {
 // newline, naming the problem in message.
 bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message, size_t size);
 
+// A value from config.txt held to the limits of the option it stands for
+// (--phase, or --cells when is_cells): false with one line naming the file,
+// the key and the value in message.
+bool cli_check_config_value(const char* key, const char* value, bool is_cells, char* message, size_t size);
+
 // d of map k of a scan (0 .. scan_count-1): evenly spaced, ends exact.
 double cli_scan_d(const CliOptions& o, int k);
 

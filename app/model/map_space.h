@@ -3,6 +3,7 @@
 // by the view, the physics, the command line and the tests. The fragment program itself keeps its own literals (x = 2 pi s,
 // xp = 6 t - 3), which these describe.
 #pragma once
+#include <cmath>
 
 const double map_two_pi = 6.283185307179586;
 const double map_x_min = 0;              // phase at the left edge
@@ -11,7 +12,22 @@ const double map_xp_top = -3;            // momentum deviation at the top edge
 const double map_xp_bottom = 3;          // momentum deviation at the bottom edge
 const double map_d_across = 5;           // the window's full width in steps d
 
+// Starting points outside 0 <= x <= 2 pi, which a view wider than the map
+// shows: lost before their first cell, neither black (kept) nor a loss's blue.
+const int map_outside_colour = 0x808080;
+
 const double map_degrees_to_radians = 0.017453292519943295;  // pi / 180, as "config.txt"'s phase is read
+
+// A phase in degrees as its equal in (-180, 180]: any finite angle draws the
+// same map as its wrapped value, and stays exact enough for float once wrapped.
+// Not-a-number and infinities stay as they are, for the caller to refuse.
+inline double map_phase_wrapped(double degrees) {
+    if (!std::isfinite(degrees)) return degrees;
+    double r = std::fmod(degrees, 360.0);  // exact, in (-360, 360)
+    if (r > 180) r -= 360;
+    else if (r <= -180) r += 360;
+    return r;
+}
 
 inline double map_radians(double degrees) { return degrees * map_degrees_to_radians; }
 // The program's phase uniform for a phase in degrees: converted in double, then rounded once.

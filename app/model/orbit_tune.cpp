@@ -6,9 +6,10 @@
 #include "app/model/map_space.h"
 #include "app/model/physics.h"
 
-OrbitTune orbit_tune(const float* points, int count, int passes, float maxit, double phase, double d) {
+OrbitTune orbit_tune(const float* points, int count, int passes, float maxit, double phase, double d,
+                     double centre) {
     OrbitTune t = {(float)passes > maxit, NAN, 0, passes};
-    const double x_s = fixed_points(phase, d).x_stable;
+    const double x_s = std::isfinite(centre) ? centre : fixed_points(phase, d).x_stable;
     double turned = 0, before = 0;
     for (int i = 0; i < count; i++) {
         double x = points[2 * i] - x_s, xp = points[2 * i + 1];

@@ -4,6 +4,7 @@
 // through about (x_s, 0), over the cells tracked. The amplitude is the orbit's
 // largest |xp|, which the continuum reaches over the stable point.
 #pragma once
+#include <cmath>
 
 struct OrbitTune {
     bool survived;        // stayed for every cell: only then is the tune measured
@@ -13,8 +14,11 @@ struct OrbitTune {
 };
 
 // From the (x, xp) pairs that track_start keeps (count of them, the start
-// first) and the passes it returned, for the map's `phase` (radians), d and maxit.
-OrbitTune orbit_tune(const float* points, int count, int passes, float maxit, double phase, double d);
+// first) and the passes it returned, for the map's `phase` (radians), d and
+// maxit; about the stable point at `centre` where one is given (a second
+// harmonic moves it), else the single-RF map's.
+OrbitTune orbit_tune(const float* points, int count, int passes, float maxit, double phase, double d,
+                     double centre = NAN);
 
 // The continuum's tune at this amplitude, 360 d / T(H) degrees per cell, with
 // T(H) the period integral of dx / xp round the level H = A^2/2 + V(x_s) of

@@ -32,14 +32,14 @@ struct Well {
 
 // Straight from the phase rather than through sin(sp): near phase 0, where
 // the bucket shrinks like |phase|^(5/2), 1 - |s| would round away. A sine
-// below the phase's rounding (180 degrees in radians gives 1.2e-16) is taken
-// as the degenerate sp = +-pi/2 it stands for.
+// within the rounding of the phase to float, as the program takes it (180
+// degrees gives 8.7e-8), is taken as the degenerate sp = +-pi/2 it stands for.
 Well well_of(double phase) {
     Well w;
     w.s = cos(phase);
     w.sigma = fabs(w.s);
     w.c = fabs(sin(phase));
-    w.exists = w.c > 1e-15 * fabs(phase);
+    w.exists = w.c > 0x1p-24 * fabs(phase);
     w.a = atan2(w.sigma, w.c);
     w.h_s = 2 * atan2(w.c, w.sigma);
     w.mirrored = w.s < 0;
@@ -121,6 +121,7 @@ bool bucket_exists(double d, double phase) { return fixed_points(phase, d).discr
 
 double synchrotron_tune(double d, double phase) {
     Well w = well_of(phase);
+    if (!w.exists && !std::isnan(phase)) return 0;  // sin x - sin sp never changes sign: nothing turns
     return acos(1 - d * d * w.c / 2) * (180 / PI);
 }
 
@@ -264,10 +265,12 @@ double measured_bucket_area(float d, float phase, float maxit, int w, int h) {
 
 BucketFigures bucket_figures(double d, double phase, double measured_area, double measured_half_height) {
     BucketFigures f;
+    f.d = d;
     f.exists = bucket_exists(d, phase);
-    f.measured_area = f.exists ? measured_area : NAN;
+    f.measured_area = measured_area;  // survivors, bucket or islands
     f.continuum_area = continuum_bucket_area(phase);
-    f.ratio = f.continuum_area > 0 ? f.measured_area / f.continuum_area : NAN;
+    // At d = 0 nothing moves and every start survives: no measure of anything.
+    f.ratio = f.continuum_area > 0 && d != 0 ? f.measured_area / f.continuum_area : NAN;
     f.measured_half_height = f.exists ? measured_half_height : NAN;
     f.continuum_half_height = continuum_half_height(phase);
     f.tune_degrees = synchrotron_tune(d, phase);
@@ -285,4 +288,16 @@ double bucket_area_from_rgba(const unsigned char* rgba, int w, int h, int stride
             if ((p[0] | p[1] | p[2]) == 0) black++;
     }
     return black * pixel_area(w, h);
+}
+
+double bucket_half_height_from_rgba(const unsigned char* rgba, int w, int h, int stride, float d, float phase) {
+    if (!rgba || w <= 0 || h <= 0 || stride / 4 < w) return 0;
+    BucketCount c;
+    bucket_count_start(&c, d, phase, 0, w, h);
+    if (c.centre_col < 0) return 0;
+    for (int row = 0; row < h; row++) {
+        const unsigned char* p = rgba + (size_t)row * (size_t)stride + (size_t)c.centre_col * 4;
+        c.centre[row] = (p[0] | p[1] | p[2]) == 0;
+    }
+    return bucket_count_half_height(c);
 }

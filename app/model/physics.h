@@ -98,12 +98,14 @@ double bucket_count_area(const BucketCount& c);
 double bucket_count_half_height(const BucketCount& c);
 
 // What the status line and --scan report for one map: measured against
-// continuum, from one function so that the two always agree. Where the map
-// has no bucket the measured figures are not a number: black pixels there
-// (all of them at d = 0) are no bucket.
+// continuum, from one function so that the two always agree. The measured
+// area is the survivors' wherever there are any: past the stability limit
+// the centre is unstable and they are islands, not a bucket. The measured
+// half-height, through the centre, is not a number where there is no bucket.
 struct BucketFigures {
+    double d;                       // the step measured
     bool exists;                    // the map at d has a bucket
-    double measured_area;           // black pixels of the full view times one pixel's area
+    double measured_area;           // black pixels of the full view times one pixel's area, bucket or not
     double continuum_area;          // 0 where there is none
     double ratio;                   // measured / continuum; not a number where either has none
     double measured_half_height;
@@ -117,3 +119,6 @@ BucketFigures bucket_figures(double d, double phase, double measured_area, doubl
 // blue all 0, alpha ignored) of w x h RGBA bytes, rows stride bytes apart.
 // 0 for a null buffer, an empty size or a stride shorter than a row.
 double bucket_area_from_rgba(const unsigned char* rgba, int w, int h, int stride);
+// Half the black run across xp = 0 in the stable point's column of such a map
+// of the full view (rows in either order); 0 where there is none.
+double bucket_half_height_from_rgba(const unsigned char* rgba, int w, int h, int stride, float d, float phase);

@@ -31,7 +31,7 @@ void end(ViewerState*, bool) {}
 
 const ViewerKey viewer_keys[] = {
     {"pointer across", "sets the step d: 0 at the left edge, nearly 5 at the right", {}},
-    {"Left / Right", "accelerating phase -1 / +1 degree (with Shift: 10)",
+    {"Left / Right", "accelerating phase -1 / +1 degree (with Shift: 10), wrapping past +-180",
      {{VK_CODE_LEFT, phase_down}, {VK_CODE_RIGHT, phase_up}}},
     {"Up / Down", "cells to track x2 / /2 (1 to 100000)", {{VK_CODE_UP, cells_up}, {VK_CODE_DOWN, cells_down}}},
     {"Space", "lock d where it is / let the pointer set it again", {{VK_CODE_SPACE, lock}}},

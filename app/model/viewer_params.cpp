@@ -8,6 +8,7 @@
 
 #include "app/model/map_space.h"
 #include "framework/config/config.h"
+#include "framework/config/config_keys.h"
 #include "framework/util/utils.h"
 #include "framework/window/error_log.h"
 
@@ -30,8 +31,12 @@ static ViewerParams params_of(GrowArray* list) {
     ViewerParams p;
     // "Max cells" is a prefix: it finds "Max cells to track", and a user's own
     // shorter "Max cells" line wins over it.
-    const char* phase = config_get(*list, PHASE_KEY);
-    const char* cells = config_get(*list, CELLS_QUERY);
+    int phase_at = config_find(*list, PHASE_KEY), cells_at = config_find(*list, CELLS_QUERY);
+    const ConfigEntry* e = config_entries(*list);
+    const char* phase = phase_at >= 0 ? e[phase_at].value : nullptr;
+    const char* cells = cells_at >= 0 ? e[cells_at].value : nullptr;
+    if (phase) p.phase_key = e[phase_at].key, p.phase_text = phase;
+    if (cells) p.cells_key = e[cells_at].key, p.cells_text = cells;
     p.phase_degrees = phase ? atof(phase) : 0.0;
     p.phase = map_phase_radians(p.phase_degrees);
     p.cells = cells ? parse_int(cells) : 0;

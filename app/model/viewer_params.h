@@ -3,11 +3,16 @@
 #pragma once
 #include "app/model/harmonic.h"
 
+#include <string>
+
 struct ViewerParams {
     float phase;           // accelerating phase, radians
     int cells;             // number of cells to track
     double phase_degrees;  // the phase as the file gives it
     Harmonic harmonic;     // off unless the file holds its keys
+    // The entries read, key and value as the file has them (the defaults
+    // where it has none), for the command line to check.
+    std::string phase_key, phase_text, cells_key, cells_text;
 };
 
 // Reads "config.txt", adds the two settings when missing, rewrites the file.

@@ -14,11 +14,16 @@
 ViewerState viewer_state_make(double phase_degrees, int cells, const Harmonic& harmonic) {
     ViewerState s = {};
     s.harmonic = harmonic;
-    s.phase_degrees = phase_degrees;
-    s.phase = map_phase_radians(phase_degrees);
+    s.phase_degrees = std::isfinite(phase_degrees) ? map_phase_wrapped(phase_degrees) : viewer_fallback_phase;
+    s.phase = map_phase_radians(s.phase_degrees);
     s.cells = cells;
     s.view = view_full();
     s.status_shown = cells > viewer_cells_cap;
+    if (s.phase_degrees != phase_degrees) {
+        snprintf(s.notice, sizeof s.notice, "config.txt's phase %.6g drawn as %.6g", phase_degrees, s.phase_degrees);
+        s.notice_until = HUGE_VAL;  // until another notice
+        s.status_shown = true;
+    }
     return s;
 }
 
@@ -44,7 +49,7 @@ static void restart_drag(ViewerState* s) {
 
 void state_turn_phase(ViewerState* s, double degrees) {
     mark_used(s);
-    s->phase_degrees += degrees;
+    s->phase_degrees = map_phase_wrapped(s->phase_degrees + degrees);
     s->phase = map_phase_radians(s->phase_degrees);  // as read at start-up
     s->phase_changed = true;
 }

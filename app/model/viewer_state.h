@@ -11,6 +11,7 @@ const int viewer_cells_cap = 100000;  // Up stops here; "config.txt" may ask for
 const double viewer_zoom_step = 1.25;  // per wheel notch
 const int viewer_max_orbits = 16;       // a click beyond drops the oldest
 const double viewer_notice_seconds = 2;  // a notice stays this long in the status line
+const double viewer_fallback_phase = -30;  // config.txt's default, for a phase that is not a finite number
 
 // One frame's input, taken from the framework's snapshot by the driver.
 struct ViewerInput {
@@ -70,7 +71,9 @@ struct ViewerState {
 
 // The state at start-up: the parameters read from "config.txt" (the phase
 // converted as at start-up), the full view, nothing used. A cell count beyond the cap
-// brings the status line up at once, to warn that frames will be slow.
+// brings the status line up at once, to warn that frames will be slow; so
+// does a phase that would not draw as written (wrapped into (-180, 180], or
+// not a finite number and then viewer_fallback_phase), with a lasting notice.
 ViewerState viewer_state_make(double phase_degrees, int cells, const Harmonic& harmonic = Harmonic());
 
 // The frame's input applied: the drag first (it began where the last frame saw

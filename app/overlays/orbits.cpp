@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/model/harmonic.h"
+#include "app/model/map_space.h"
 #include "app/model/physics.h"
 #include "app/overlays/overlay_draw.h"
 #include "framework/platform/gl.h"
@@ -34,7 +36,15 @@ static void track(const OrbitStart& start, OrbitTrack* t) {
         track_start(start.x, start.xp, start.d, start.phase, start.maxit, t->points.data(), (int)most, &start.second);
     size_t kept = (size_t)std::min((double)t->passes + 1, most);
     t->points.resize(2 * kept);
-    t->tune = orbit_tune(t->points.data(), (int)kept, t->passes, start.maxit, start.phase, start.d);
+    double centre = NAN;  // a second harmonic moves the stable point
+    if (start.second.ratio != 0) {
+        Harmonic second;
+        second.ratio = start.second.ratio;
+        second.number = (int)start.second.number;
+        second.phase_degrees = start.second.phase * (360 / map_two_pi);
+        harmonic_main_point(second, start.phase, &centre);
+    }
+    t->tune = orbit_tune(t->points.data(), (int)kept, t->passes, start.maxit, start.phase, start.d, centre);
 }
 
 static bool same_map(const OrbitTrack& t, const OrbitStart& s) {

@@ -44,14 +44,20 @@ void status_text(const ViewerState& s, float progress, char* out, size_t size) {
 }
 
 void status_bucket_text(const BucketFigures& f, const char* pending, char* out, size_t size) {
+    char area[24] = "...", ratio[24] = "...", half[24] = "...";
+    if (!pending) snprintf(area, sizeof area, "%.4g", f.measured_area);
     if (!f.exists) {
-        if (f.limit_d > 0) snprintf(out, size, "no bucket: there is one for 0 < d < %.4g", f.limit_d);
-        else snprintf(out, size, "no bucket at this phase");
+        int n = 0;
+        if (f.limit_d <= 0 && f.d == 0) n = snprintf(out, size, "no bucket at this phase");
+        else if (f.limit_d <= 0) n = snprintf(out, size, "no bucket at this phase   surviving area %s", area);
+        else if (f.d == 0) n = snprintf(out, size, "no bucket: there is one for 0 < d < %.4g", f.limit_d);
+        else
+            n = snprintf(out, size, "centre unstable past d = %.4g: survivors are islands, area %s (continuum bucket %.4g)",
+                         f.limit_d, area, f.continuum_area);
+        if (pending && f.d != 0 && n >= 0 && (size_t)n < size) snprintf(out + n, size - n, "   %s", pending);
         return;
     }
-    char area[24] = "...", ratio[24] = "...", half[24] = "...";
     if (!pending) {
-        snprintf(area, sizeof area, "%.4g", f.measured_area);
         snprintf(ratio, sizeof ratio, "%.2f%%", 100 * f.ratio);
         snprintf(half, sizeof half, "%.4g", f.measured_half_height);
     }

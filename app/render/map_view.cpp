@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "app/render/map_outside.h"
+#include "app/render/map_programs.h"
 #include "framework/shader/shader.h"
 #include "framework/window/clock.h"
 #include "framework/window/graphics.h"
@@ -21,6 +23,11 @@
 
 void draw_map_quad(GLuint program, float d, float phase, float maxit, const ViewWindow& v, float x0, float y0,
                    float x1, float y1, const HarmonicUniforms* second) {
+    // Past the driver's loop limit the default program's map is drawn in passes.
+    if (!(second && second->ratio != 0) && map_programs_draw(program, d, phase, maxit, v, x0, y0, x1, y1)) {
+        draw_map_outside(v, x0, y0, x1, y1);
+        return;
+    }
     float s0 = (float)view_s(v.x0), s1 = (float)view_s(v.x1);
     float t0 = (float)view_t(v.xp0), t1 = (float)view_t(v.xp1);
     // Locations are looked up every frame: the program may not have linked (then -1, ignored).
@@ -34,17 +41,9 @@ void draw_map_quad(GLuint program, float d, float phase, float maxit, const View
         glUniform1f(glGetUniformLocation(program, "hphase"), second->phase);
     }
     glColor3f(0, 0, 0.5f);  // seen only when the program did not link
-    glBegin(GL_QUADS);
-    glTexCoord2f(s0, t0);
-    glVertex2f(x0, y0);
-    glTexCoord2f(s1, t0);
-    glVertex2f(x1, y0);
-    glTexCoord2f(s1, t1);
-    glVertex2f(x1, y1);
-    glTexCoord2f(s0, t1);
-    glVertex2f(x0, y1);
-    glEnd();
+    map_quad(s0, t0, s1, t1, x0, y0, x1, y1);
     glUseProgram(0);
+    draw_map_outside(v, x0, y0, x1, y1);
 }
 
 void draw_stability_map(GLuint program, double d, float phase, float maxit) {

@@ -134,3 +134,5 @@ const char* const* plat_arguments(int* count);
 // Lets stdout and stderr reach the console the program was started from
 // where they would reach nothing (a Windows GUI program); elsewhere nothing.
 void plat_console_output();
+// Whether standard error is a terminal (a console) rather than a file or pipe.
+bool plat_stderr_is_terminal();

@@ -32,3 +32,8 @@ void plat_console_output() {
     if (!out) freopen("CONOUT$", "w", stdout);
     if (!err) freopen("CONOUT$", "w", stderr);
 }
+
+bool plat_stderr_is_terminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}

@@ -2,6 +2,8 @@
 // kernel holds them, replacing a file, and the console (nothing to do here).
 #include "framework/platform/platform.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -39,3 +41,5 @@ const char* const* plat_arguments(int* count) {
 }
 
 void plat_console_output() {}
+
+bool plat_stderr_is_terminal() { return isatty(2) == 1; }

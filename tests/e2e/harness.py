@@ -40,6 +40,7 @@ OVERLAY_ROWS = 64
 # The status line's band along the bottom, once a control has been used.
 STATUS_ROWS = 20
 DEG = 0.017453292519943295  # degrees to radians, as the viewer converts
+MAP_OUTSIDE = (128, 128, 128)  # starting points outside the map's phase range
 
 
 def project_version():
@@ -365,21 +366,22 @@ def map_passes(d, phase, maxit, w=SCREEN_W, h=SCREEN_H, s_range=(0.0, 1.0), t_ra
     xp = np.broadcast_to((t * f(6) - f(3))[:, None], (h, w)).copy()
     d = f(d)
     ssp = np.sin(f(0.5) * pi + f(phase), dtype=f)
-    i = np.zeros((h, w), dtype=f)
-    active = np.ones((h, w), dtype=bool)
     two_pi = pi * f(2)
     r, number, psi = (f(second[0]), f(second[1]), f(second[2] * DEG)) if second else (f(0), f(0), f(0))
-    n = 0
-    while True:
-        active &= (i <= f(maxit)) & (x >= 0) & (x <= two_pi)
-        if not active.any() or n > 100000:
-            break
-        voltage = np.sin(x, dtype=f) + r * np.sin(number * x + psi, dtype=f) if second else np.sin(x, dtype=f)
-        xp = np.where(active, xp + d * (voltage - ssp), xp)
-        x = np.where(active, x + d * xp, x)
-        i = np.where(active, i + f(1), i)
-        n += 1
-    return i
+    # Only the points still inside are carried, so long runs cost what their survivors cost.
+    x, xp = x.ravel(), xp.ravel()
+    i = np.zeros(h * w, dtype=f)
+    live = np.arange(h * w)
+    lx, lxp, li = x, xp, i.copy()
+    while live.size:
+        keep = (li <= f(maxit)) & (lx >= 0) & (lx <= two_pi)
+        i[live[~keep]] = li[~keep]
+        live, lx, lxp, li = live[keep], lx[keep], lxp[keep], li[keep]
+        voltage = np.sin(lx, dtype=f) + r * np.sin(number * lx + psi, dtype=f) if second else np.sin(lx, dtype=f)
+        lxp = lxp + d * (voltage - ssp)
+        lx = lx + d * lxp
+        li = li + f(1)
+    return i.reshape(h, w)
 
 
 def map_colours(i, maxit):
@@ -397,7 +399,13 @@ def map_reference(d, phase_degrees, maxit, w=SCREEN_W, h=SCREEN_H, view=None, se
     as the viewer does) and maxit cells, over the view window (x0, x1, xp0, xp1;
     the full map by default), with a second harmonic as map_passes takes it."""
     ranges = view_to_st(*view) if view else ((0.0, 1.0), (0.0, 1.0))
-    return map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, w, h, *ranges, second=second), maxit)
+    rgb = map_colours(map_passes(d, np.float32(phase_degrees * DEG), maxit, w, h, *ranges, second=second), maxit)
+    # Starting points outside 0 <= x <= 2 pi have left before their first cell: mid grey.
+    f = np.float32
+    s0, s1 = (f(v) for v in ranges[0])
+    x = (s0 + (s1 - s0) * (np.arange(w, dtype=f) + f(0.5)) / f(w)) * f(np.pi) * f(2)
+    rgb[:, (x < 0) | (x > f(np.pi) * f(2))] = MAP_OUTSIDE
+    return rgb
 
 
 def agreement(picture, expected, skip_rows=OVERLAY_ROWS, bottom_rows=0):

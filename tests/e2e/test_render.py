@@ -109,8 +109,9 @@ class RenderTest(E2ETest):
         r = self.run_tessaline("--scan", "0.5:2.5:5", "--size", "%dx%d" % (w, h), "--csv", "scan.csv")
         self.assertEqual(r.returncode, 0, r.stderr)
         with open(os.path.join(self.dir, "scan.csv")) as f:
-            lines = f.read().splitlines()
-        self.assertEqual(lines[0], "d,measured_area,continuum_area,ratio,tune_degrees")
+            lines = [l for l in f.read().splitlines() if not l.startswith("#")]
+        self.assertEqual(lines[0], "d,measured_area,continuum_area,ratio,tune_degrees,measured_half_height,"
+                                   "continuum_half_height")
         self.assertEqual(len(lines), 6)
         pixel_area = 2 * np.pi * 6 / (w * h)
         x, xp, _, _ = separatrix_curve(float(PHASE))

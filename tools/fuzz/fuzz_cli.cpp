@@ -24,6 +24,10 @@ TESS_FUZZ_TARGET(cli, nullptr) {
 
     CliOptions o;
     char message[256];
+    // The last word as config.txt's value, held to --phase's and --cells' limits.
+    for (bool is_cells : {false, true})
+        if (!cli_check_config_value(words[0].c_str(), words.back().c_str(), is_cells, message, sizeof message))
+            fuzz_require(strchr(message, '\n') == nullptr && strstr(message, "config.txt") == message, "one line");
     message[0] = 0;
     if (!cli_parse((int)argv.size(), argv.data(), &o, message, sizeof message)) {
         fuzz_require(message[0] != 0 && strchr(message, '\n') == nullptr, "a refusal is one line");

@@ -1,0 +1,29 @@
+// The view's parts outside the map (see map_outside.h).
+#include "app/render/map_outside.h"
+
+#include "app/model/map_space.h"
+#include "framework/platform/gl.h"
+
+static void band(float left, float right, float y0, float y1) {
+    glVertex2f(left, y0);
+    glVertex2f(right, y0);
+    glVertex2f(right, y1);
+    glVertex2f(left, y1);
+}
+
+void draw_map_outside(const ViewWindow& v, float x0, float y0, float x1, float y1) {
+    bool left = v.x0 < map_x_min, right = v.x1 > map_x_max;
+    if (!left && !right) return;
+    // Where x = 0 and x = 2 pi fall on the quad.
+    auto at = [&](double x) { return (float)(x0 + (x - v.x0) / (v.x1 - v.x0) * (x1 - x0)); };
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glColor3ub((map_outside_colour >> 16) & 255, (map_outside_colour >> 8) & 255, map_outside_colour & 255);
+    glBegin(GL_QUADS);
+    if (left) band(x0, v.x1 < map_x_min ? x1 : at(map_x_min), y0, y1);
+    if (right) band(v.x0 > map_x_max ? x0 : at(map_x_max), x1, y0, y1);
+    glEnd();
+    glPopAttrib();
+}
