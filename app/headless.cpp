@@ -7,14 +7,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "app/figure_run.h"
+#include "app/model/scan_plan.h"
 #include "app/render/map_png.h"
 #include "app/model/map_space.h"
 #include "app/render/map_view.h"
 #include "app/model/physics.h"
-#include "app/overlays/physics_overlay.h"
 #include "app/render/stability_shader.h"
 #include "app/model/viewer_params.h"
 #include "framework/shader/shader.h"
@@ -23,6 +25,7 @@
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"
 #include "framework/window/screenshot.h"
+#include "framework/util/utils.h"
 
 void (*headless_after_draw)() = nullptr;
 
@@ -128,11 +131,13 @@ int run_render(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
-    draw_map_window(h.program, o.d, p.phase, p.maxit, view_of(o), o.width, o.height);
-    if (o.separatrix) {
-        Separatrix separatrix = {};
-        draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height);
+    if (figure_wanted(o)) {
+        int code = figure_render(o, p, h.program);
+        headless_close(&h);
+        return code;
     }
+    draw_map_window(h.program, o.d, p.phase, p.maxit, view_of(o), o.width, o.height);
+    render_overlays(o, p, o.width, o.height);
     if (headless_after_draw) headless_after_draw();
     if (gl_failed("drawing the map")) {
         headless_close(&h);
@@ -155,34 +160,73 @@ void show_progress(int done, int total, double started, bool* shown) {
     fflush(stderr);
 }
 
+// With --resume, the rows an earlier file of the same scan holds are kept
+// (rewritten whole, without a row a killed job cut short) and the file is
+// then appended to row by row; null, reported, when it cannot be.
+FILE* resume_file(const CliOptions& o, const std::string& head, std::set<std::string>* have) {
+    int length = 0;
+    char* old = (char*)read_whole_file(o.output.c_str(), &length);
+    std::string kept = head, why;
+    bool same = !old || length == 0 || scan_resume(std::string(old, (size_t)length), head, &kept, have, &why);
+    free(old);
+    if (!same) {
+        std::string text = "cannot resume " + o.output + ": " + why;
+        report(text.c_str());
+        return nullptr;
+    }
+    FILE* f = write_file_whole(o.output.c_str(), kept.data(), kept.size()) ? fopen(o.output.c_str(), "ab") : nullptr;
+    if (!f) write_failed(o.output);
+    return f;
+}
+
 int run_scan(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
+    std::vector<ScanRow> rows;
+    scan_rows(o, p.phase_degrees, &rows);
+    // A plain scan's file is as it always was; phases, shards and resumes say what they hold in "#" lines.
+    const bool marked = o.phases_count > 0 || o.shards > 1 || o.resume;
+    std::string csv = marked ? scan_head(o, p.phase_degrees, p.cells)
+                             : "d,measured_area,continuum_area,ratio,tune_degrees\n";
+    std::set<std::string> have;
+    FILE* out = nullptr;
+    if (o.resume && !(out = resume_file(o, csv, &have))) {
+        headless_close(&h);
+        return CLI_EXIT_FAILED;
+    }
     const long long stride = (long long)o.width * 4;
-    std::vector<unsigned char> rows((size_t)(stride * o.height));
-    std::string csv = "d,measured_area,continuum_area,ratio,tune_degrees\n";
+    std::vector<unsigned char> pixels((size_t)(stride * o.height));
     double started = timer();
     bool shown = false;
-    for (int k = 0; k < o.scan_count; k++) {
-        double d = cli_scan_d(o, k);
-        draw_map_window(h.program, d, p.phase, p.maxit, view_full(), o.width, o.height);
+    int total = 0, done = 0;
+    for (const ScanRow& r : rows) total += !have.count(r.key);
+    bool failed = false;
+    for (const ScanRow& r : rows) {
+        if (have.count(r.key)) continue;
+        float phase = map_phase_radians(r.phase_degrees);
+        draw_map_window(h.program, r.d, phase, p.maxit, view_full(), o.width, o.height);
         if (headless_after_draw) headless_after_draw();
-        read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, rows.data());
-        if (gl_failed("drawing or reading back a map", shown)) {
-            headless_close(&h);
-            return CLI_EXIT_FAILED;
-        }
+        read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, pixels.data());
+        if ((failed = gl_failed("drawing or reading back a map", shown))) break;
         // Every pixel a particle leaves from is coloured (blue >= 0.5 after one
         // cell); black is exactly the surviving starts, the bucket where the
         // map has one. The viewer's status line reports the same figures.
-        double measured = bucket_area_from_rgba(rows.data(), o.width, o.height, (int)stride);
-        BucketFigures f = bucket_figures(d, p.phase, measured, NAN);
-        csv += real_text(d) + "," + real_text(f.measured_area) + "," + real_text(f.continuum_area) + "," +
-               real_text(f.ratio) + "," + real_text(f.tune_degrees) + "\n";
-        show_progress(k + 1, o.scan_count, started, &shown);
+        double measured = bucket_area_from_rgba(pixels.data(), o.width, o.height, (int)stride);
+        BucketFigures f = bucket_figures(r.d, phase, measured, NAN);
+        std::string row = scan_row_text(r, f.measured_area, f.continuum_area, f.ratio, f.tune_degrees);
+        if (out) {
+            // Each row on disk as soon as it is made: a killed job loses only the map in hand.
+            if ((failed = fputs(row.c_str(), out) < 0 || fflush(out) != 0)) break;
+        } else {
+            csv += row;
+        }
+        show_progress(++done, total, started, &shown);
     }
     headless_close(&h);
+    if (out && fclose(out) != 0) failed = true;
+    if (failed) return out ? write_failed(o.output) : CLI_EXIT_FAILED;
+    if (out) return CLI_EXIT_OK;
     return write_file_whole(o.output.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : write_failed(o.output);
 }
 

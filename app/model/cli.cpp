@@ -92,6 +92,41 @@ bool parse_view(const std::string& s, CliOptions* o, char* message, size_t size)
     return true;
 }
 
+// A pair of finite numbers "A,B".
+bool parse_pair(const std::string& s, float* a, float* b) {
+    std::vector<std::string> parts = split(s, ',');
+    double u, v;
+    if (parts.size() != 2 || !parse_real(parts[0], &u) || !parse_real(parts[1], &v)) return false;
+    *a = (float)u;
+    *b = (float)v;
+    return true;
+}
+
+bool parse_phases(const std::string& s, CliOptions* o, char* message, size_t size) {
+    std::vector<std::string> parts = split(s, ':');
+    long long n = 0;
+    if (parts.size() != 3 || !parse_real(parts[0], &o->phases_from) || !parse_real(parts[1], &o->phases_to) ||
+        !parse_int_in(parts[2], 1, CLI_MAX_SCAN_POINTS, &n))
+        return fail(message, size, "--phases", s, "expected P0:P1:M, degrees and a whole number from 1");
+    if ((long long)o->scan_count * n > CLI_MAX_SCAN_POINTS) {
+        char why[80];
+        snprintf(why, sizeof why, "more than %d maps with --scan's", CLI_MAX_SCAN_POINTS);
+        return fail(message, size, "--phases", s, why);
+    }
+    o->phases_count = (int)n;
+    return true;
+}
+
+bool parse_shard(const std::string& s, CliOptions* o, char* message, size_t size) {
+    std::vector<std::string> parts = split(s, '/');
+    long long k = 0, n = 0;
+    if (parts.size() != 2 || !parse_int_in(parts[1], 1, CLI_MAX_SCAN_POINTS, &n) || !parse_int_in(parts[0], 1, n, &k))
+        return fail(message, size, "--shard", s, "expected K/N with 1 <= K <= N");
+    o->shard = (int)k;
+    o->shards = (int)n;
+    return true;
+}
+
 bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size) {
     std::vector<std::string> parts = split(s, ':');
     long long n = 0;
@@ -109,8 +144,10 @@ bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size)
 // The raw texts CLI11 collects, and which options were given at all (an
 // option given an empty text still counts: "--render ''" is refused later).
 struct RawOptions {
-    std::string render, scan, csv, phase, d, cells, size, view;
-    bool separatrix = false, help = false, version = false;
+    std::string render, scan, csv, phase, d, cells, size, view, colours, phases, shard;
+    std::vector<std::string> orbits;
+    bool separatrix = false, help = false, version = false, axes = false, flip = false, resume = false;
+    bool has_colours = false, has_phases = false, has_shard = false, has_orbits = false;
     bool has_render = false, has_scan = false, has_csv = false, has_phase = false, has_d = false;
     bool has_cells = false, has_size = false, has_view = false;
 };
@@ -129,6 +166,13 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     CLI::Option* picture = app.add_option("--size", raw->size)->type_name("WxH");
     CLI::Option* view = app.add_option("--view", raw->view)->type_name("X0,X1,P0,P1");
     app.add_flag("--separatrix", raw->separatrix);
+    app.add_flag("--axes", raw->axes);
+    app.add_flag("--flip", raw->flip);
+    CLI::Option* colours = app.add_option("--colours", raw->colours)->type_name("program|log");
+    CLI::Option* orbit = app.add_option("--orbit", raw->orbits)->type_name("X,XP")->allow_extra_args(false);
+    CLI::Option* phases = app.add_option("--phases", raw->phases)->type_name("P0:P1:M");
+    CLI::Option* shard = app.add_option("--shard", raw->shard)->type_name("K/N");
+    app.add_flag("--resume", raw->resume);
     app.add_flag("-h,--help", raw->help);
     app.add_flag("--version", raw->version);
     try {
@@ -151,6 +195,10 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     raw->has_cells = cells->count() > 0;
     raw->has_size = picture->count() > 0;
     raw->has_view = view->count() > 0;
+    raw->has_colours = colours->count() > 0;
+    raw->has_orbits = orbit->count() > 0;
+    raw->has_phases = phases->count() > 0;
+    raw->has_shard = shard->count() > 0;
     return true;
 }
 
@@ -160,8 +208,19 @@ const struct {
 } OPTIONAL_OPTIONS[] = {
     {"--phase", &RawOptions::has_phase}, {"--d", &RawOptions::has_d},       {"--cells", &RawOptions::has_cells},
     {"--size", &RawOptions::has_size},   {"--view", &RawOptions::has_view}, {"--separatrix", &RawOptions::separatrix},
-    {"--csv", &RawOptions::has_csv},
+    {"--csv", &RawOptions::has_csv},     {"--axes", &RawOptions::axes},     {"--flip", &RawOptions::flip},
+    {"--colours", &RawOptions::has_colours}, {"--orbit", &RawOptions::has_orbits},
+    {"--phases", &RawOptions::has_phases}, {"--shard", &RawOptions::has_shard}, {"--resume", &RawOptions::resume},
 };
+
+// Options of one mode given with the other: the first such, or null.
+const char* render_only(const RawOptions& r) {
+    return r.has_d ? "--d" : r.has_view ? "--view" : r.separatrix ? "--separatrix" : r.axes ? "--axes"
+         : r.flip ? "--flip" : r.has_colours ? "--colours" : r.has_orbits ? "--orbit" : nullptr;
+}
+const char* scan_only(const RawOptions& r) {
+    return r.has_csv ? "--csv" : r.has_phases ? "--phases" : r.has_shard ? "--shard" : r.resume ? "--resume" : nullptr;
+}
 
 // The first option of the table that was given, or null.
 const char* first_optional_given(const RawOptions& r) {
@@ -190,6 +249,30 @@ bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t 
     if (raw.has_size && !parse_size(raw.size, out, message, size)) return false;
     if (raw.has_view && !parse_view(raw.view, out, message, size)) return false;
     out->separatrix = raw.separatrix;
+    out->axes = raw.axes;
+    out->flip = raw.flip;
+    if (raw.has_colours) {
+        if (raw.colours != "program" && raw.colours != "log")
+            return fail(message, size, "--colours", raw.colours, "expected program or log");
+        out->scale = raw.colours == "log" ? 1 : 0;
+    }
+    if (raw.orbits.size() > (size_t)CLI_MAX_ORBITS) {
+        snprintf(message, size, "--orbit: at most %d orbits", CLI_MAX_ORBITS);
+        return false;
+    }
+    for (const std::string& o : raw.orbits) {
+        float x, xp;
+        if (!parse_pair(o, &x, &xp)) return fail(message, size, "--orbit", o, "expected X,XP, two finite numbers");
+        out->orbits.push_back(x);
+        out->orbits.push_back(xp);
+    }
+    if (raw.has_phases && raw.has_phase) {
+        snprintf(message, size, "--phase and --phases cannot be used together");
+        return false;
+    }
+    if (raw.has_phases && !parse_phases(raw.phases, out, message, size)) return false;
+    if (raw.has_shard && !parse_shard(raw.shard, out, message, size)) return false;
+    out->resume = raw.resume;
     return true;
 }
 
@@ -222,16 +305,17 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
     }
     if (raw.has_render) {
         if (raw.render.empty()) return fail(message, size, "--render", "''", "needs a file name");
-        if (raw.has_csv) {
-            snprintf(message, size, "--csv goes with --scan, not with --render");
+        if (const char* name = scan_only(raw)) {
+            snprintf(message, size, "%s goes with --scan, not with --render", name);
             return false;
         }
         out->mode = CLI_RENDER;
         out->output = raw.render;
+        size_t n = raw.render.size();
+        out->svg = n >= 4 && (raw.render.compare(n - 4, 4, ".svg") == 0 || raw.render.compare(n - 4, 4, ".SVG") == 0);
     } else if (raw.has_scan) {
         if (!parse_scan(raw.scan, out, message, size)) return false;
-        const char* name = raw.has_d ? "--d" : raw.has_view ? "--view" : raw.separatrix ? "--separatrix" : nullptr;
-        if (name) {
+        if (const char* name = render_only(raw)) {
             snprintf(message, size, "%s does not apply to --scan, which draws the full map", name);
             return false;
         }
@@ -249,18 +333,26 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
     return parse_values(raw, out, message, size);
 }
 
-double cli_scan_d(const CliOptions& o, int k) {
-    if (o.scan_count <= 1 || k <= 0) return o.scan_from;
-    if (k >= o.scan_count - 1) return o.scan_to;
-    return o.scan_from + (o.scan_to - o.scan_from) * k / (o.scan_count - 1);
+// Point k of n evenly spaced from a to b, the ends exact.
+static double spaced(double a, double b, int n, int k) {
+    if (n <= 1 || k <= 0) return a;
+    if (k >= n - 1) return b;
+    return a + (b - a) * k / (n - 1);
 }
+
+double cli_scan_d(const CliOptions& o, int k) { return spaced(o.scan_from, o.scan_to, o.scan_count, k); }
+
+double cli_scan_phase(const CliOptions& o, int k) { return spaced(o.phases_from, o.phases_to, o.phases_count, k); }
 
 std::string cli_help_text() {
     std::string s =
         "Usage: tessaline                 the viewer, full screen\n"
         "       tessaline --render OUT.png [--phase DEG] [--d VALUE] [--cells N] [--size WxH]\n"
-        "                 [--view X0,X1,P0,P1] [--separatrix]\n"
-        "       tessaline --scan D0:D1:N [--phase DEG] [--cells N] [--size WxH] --csv OUT.csv\n"
+        "                 [--view X0,X1,P0,P1] [--separatrix] [--orbit X,XP]... [--axes] [--flip]\n"
+        "                 [--colours program|log]\n"
+        "       tessaline --render OUT.svg ... (the same figure as SVG)\n"
+        "       tessaline --scan D0:D1:N [--phase DEG | --phases P0:P1:M] [--cells N] [--size WxH]\n"
+        "                 [--shard K/N] [--resume] --csv OUT.csv\n"
         "       tessaline --help | --version\n"
         "\n"
         "  --render OUT.png     draw one map with no window and save it as a PNG\n"
@@ -274,6 +366,17 @@ std::string cli_help_text() {
         "  --view X0,X1,P0,P1   phase X0 to X1 across, momentum deviation P0 at the top\n"
         "                       to P1 at the bottom (default: the full map, 0,2pi,-3,3)\n"
         "  --separatrix         draw the separatrix in yellow over the map\n"
+        "  --orbit X,XP         track the start (X, XP) with the map's d and draw its points\n"
+        "                       (up to 16 times)\n"
+        "  --axes               a figure: frame, ticks, axis titles, title and colour legend;\n"
+        "                       --size is the whole figure, the map's rectangle is recorded\n"
+        "  --flip               +xp at the top\n"
+        "  --colours log        viridis over log(cells survived) (default: program, the\n"
+        "                       viewer's colours)\n"
+        "  --phases P0:P1:M     scan M phases from P0 to P1 degrees too (a phase column)\n"
+        "  --shard K/N          write only rows K, K+N, K+2N, ... (1 <= K <= N)\n"
+        "  --resume             keep the rows OUT.csv holds for the same scan, add the rest,\n"
+        "                       each row written as it is made\n"
         "  -h, --help           this text\n"
         "  --version            the program's name and version\n"
         "\n"

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "app/model/map_space.h"
 #include "app/model/viewer_keys.h"
@@ -34,7 +35,19 @@ struct CliOptions {
     bool separatrix = false;
     double scan_from = 0, scan_to = 0;  // d of the first and last map
     int scan_count = 0;
+    // Figures (--render): frame, ticks and legend; +xp at the top; the colour scale (MapScale).
+    bool axes = false, flip = false;
+    int scale = 0;
+    bool svg = false;           // the output's name ends in .svg
+    std::vector<float> orbits;  // --orbit X,XP starts, (x, xp) pairs
+    // Scans over phase too (--phases), one interleaved part of the rows (--shard), resumed (--resume).
+    double phases_from = 0, phases_to = 0;
+    int phases_count = 0;       // 0: the one phase of --phase or config.txt
+    int shard = 1, shards = 1;  // rows k with k % shards == shard - 1
+    bool resume = false;
 };
+
+const int CLI_MAX_ORBITS = 16;
 
 // Parses argv[1 .. argc-1] (argv[0] is the program). True when they make a
 // valid request (no arguments at all: the viewer); false with one line, no
@@ -43,6 +56,8 @@ bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message
 
 // d of map k of a scan (0 .. scan_count-1): evenly spaced, ends exact.
 double cli_scan_d(const CliOptions& o, int k);
+// Phase in degrees of phase k of --phases (0 .. phases_count-1), spaced alike.
+double cli_scan_phase(const CliOptions& o, int k);
 
 // The --help text (usage, the viewer's keys, exit codes) and the --version
 // line without its newline (the pictures' "Software" chunk holds it too).

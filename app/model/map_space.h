@@ -24,3 +24,6 @@ const int map_max_cells = 16777215;
 // The program's maxit for a cell count: the count as float, never past what
 // its counter can reach. The viewer and the command line both draw with it.
 inline float map_maxit(int cells) { return (float)(cells < map_max_cells ? cells : map_max_cells); }
+
+// Starting points outside 0 <= x <= 2 pi make no pass: a neutral mid grey where a scale shows them.
+const int map_outside_colour = 0x808080;

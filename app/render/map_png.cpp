@@ -2,31 +2,29 @@
 #include "app/render/map_png.h"
 
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "app/version.h"
 #include "framework/window/png.h"
 
-std::string real_text(double v) {
-    if (std::isnan(v)) return "nan";
-    char buf[64];
-    std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
-
 bool save_map_png(const char* filename, int w, int h, double phase_degrees, double d, int cells,
                   const ViewWindow& view) {
+    return save_figure_png(filename, w, h, phase_degrees, d, cells, view, nullptr, 0);
+}
+
+bool save_figure_png(const char* filename, int w, int h, double phase_degrees, double d, int cells,
+                     const ViewWindow& view, const PngText* more, int more_count) {
     std::string phase = real_text(phase_degrees), step = real_text(d), count = std::to_string(cells);
     std::string window = real_text(view.x0) + "," + real_text(view.x1) + "," + real_text(view.xp0) + "," +
                          real_text(view.xp1);
-    const PngText texts[] = {{"phase", phase.c_str()},
-                             {"d", step.c_str()},
-                             {"cells", count.c_str()},
-                             {"view", window.c_str()},
-                             {"Software", TESS_VERSION_TEXT}};
-    return save_png(0, 0, w, h, filename, texts, (int)(sizeof texts / sizeof texts[0]));
+    std::vector<PngText> texts = {{"phase", phase.c_str()},
+                                  {"d", step.c_str()},
+                                  {"cells", count.c_str()},
+                                  {"view", window.c_str()},
+                                  {"Software", TESS_VERSION_TEXT}};
+    texts.insert(texts.end(), more, more + more_count);
+    return save_png(0, 0, w, h, filename, texts.data(), (int)texts.size());
 }
 
 int next_picture_name(int from, char* name, size_t size) {

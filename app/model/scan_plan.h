@@ -1,0 +1,29 @@
+// The rows of a scan over d (and phase): which this run makes (one shard of
+// them), the file's "#" lines that say what it holds, and, to resume, which
+// rows an earlier file already has. No GL and no files.
+#pragma once
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/model/cli.h"
+
+struct ScanRow {
+    double phase_degrees;
+    double d;
+    std::string key;  // the row's leading fields (phase and d), as written
+};
+
+// This shard's rows, phase by phase and d by d within each; rows are
+// numbered across the whole scan and shard K of N takes those with number % N == K - 1.
+void scan_rows(const CliOptions& o, double phase_degrees, std::vector<ScanRow>* out);
+// The "#" lines and the header: the scan's parameters, the shard, then the columns.
+std::string scan_head(const CliOptions& o, double phase_degrees, int cells);
+// One CSV row: the key, then measured area, continuum area, ratio and tune.
+std::string scan_row_text(const ScanRow& r, double measured, double continuum, double ratio, double tune);
+
+// An earlier file of the same scan: its complete rows kept (a row cut short
+// by a killed job is dropped) and their keys, the head first. False, with the
+// reason, when its "#" lines say another scan or its header differs.
+bool scan_resume(const std::string& file, const std::string& head, std::string* kept, std::set<std::string>* keys,
+                 std::string* why);
