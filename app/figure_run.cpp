@@ -126,7 +126,7 @@ int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) 
     graphics.height = mh;
     glViewport(0, 0, mw, mh);
     draw_map_corner(o, p, program, mw, mh);
-    RgbPicture bare;
+    RgbPicture bare = {};
     if (o.svg) bare = figure_read(0, 0, mw, mh);
     else render_overlays(o, p, mw, mh);
     RgbPicture map = figure_read(0, 0, mw, mh);

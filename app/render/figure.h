@@ -8,7 +8,7 @@
 
 // An RGB picture, top row first, 3 bytes a pixel, rows packed.
 struct RgbPicture {
-    int w, h;
+    int w = 0, h = 0;
     std::vector<unsigned char> rgb;
 };
 

@@ -88,7 +88,7 @@ std::string fixed_point_marks(double phase, double rx, double ry) {
     FixedPoints f = fixed_points(phase, 0);
     std::string c = "<ellipse fill=\"none\" cx=\"" + num_phase(f.x_stable) + "\" cy=\"0\" rx=\"" + num_phase(rx) + "\" ry=\"" +
                     num_phase(ry) + "\"/>\n";
-    return c + "<path d=\"M" + num_phase(f.x_unstable - rx) + "," + num_phase(-ry) + " L" + num_phase(f.x_unstable + rx) +
+    return c + "<path class=\"fixed-point\" d=\"M" + num_phase(f.x_unstable - rx) + "," + num_phase(-ry) + " L" + num_phase(f.x_unstable + rx) +
            "," + num_phase(ry) + " M" + num_phase(f.x_unstable - rx) + "," + num_phase(ry) + " L" +
            num_phase(f.x_unstable + rx) + "," + num_phase(-ry) + "\"/>\n";
 }
@@ -127,7 +127,7 @@ bool figure_svg(const FigureSpec& s, const FigureLayout& l, const RgbPicture& ma
         std::string curve = separatrix_path(o.phase);
         if (!curve.empty()) {
             d += "<g id=\"separatrix\" stroke=\"" + colour(o.separatrix_colour) +
-                 "\" stroke-width=\"1\" vector-effect=\"non-scaling-stroke\">\n<path fill=\"none\" vector-effect=\"non-scaling-stroke\" d=\"" +
+                 "\" stroke-width=\"1\" vector-effect=\"non-scaling-stroke\">\n<path class=\"separatrix\" fill=\"none\" vector-effect=\"non-scaling-stroke\" d=\"" +
                  curve + "\"/>\n";
             d += fixed_point_marks(o.phase, 4 / a, 4 / std::fabs(dy));
             d += "</g>\n";
