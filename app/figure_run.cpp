@@ -99,7 +99,7 @@ void render_overlays(const CliOptions& o, const HeadlessParams& p, int w, int h)
     }
     if (!o.orbits.empty()) {
         Orbits orbits = {};
-        orbits_draw(&orbits, orbit_state(o, p), w, h);
+        orbits_draw(&orbits, orbit_state(o, p), view_of(o), w, h);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/render/map_png.h"
 #include "app/render/stability_shader.h"
+#include "app/overlays/axes_overlay.h"
 #include "app/overlays/status.h"
 #include "framework/shader/shader.h"
 #include "framework/window/graphics.h"
@@ -43,10 +44,12 @@ static void save_picture(ViewerState* s, int* number, double now) {
 void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now) {
     const ViewerState& s = *state;
     const int w = graphics.width, h = graphics.height;
-    MapInputs in = {(float)s.d, s.phase, state_maxit(s), s.view, w, h};
+    const ViewWindow shown = state_shown_view(s);
+    MapInputs in = {(float)s.d, s.phase, state_maxit(s), shown, w, h};
     map_view_frame(&f->map, f->program, in, s.preview, now);
-    if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, s.view, w, h);
-    orbits_draw(&f->orbits, s, w, h);
+    if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, shown, w, h);
+    orbits_draw(&f->orbits, s, shown, w, h);
+    if (s.axes_shown) axes_draw(s, shown, w, h);
     // Measured only while something shows it, and never while minimised; the
     // plot's continuum area comes with the count's figures.
     if ((s.status_shown || s.plot_shown) && !minimised && bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now))

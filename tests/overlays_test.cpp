@@ -48,7 +48,7 @@ TEST(Overlays, OrbitsLandOnTheirPointsInAZoomedView) {
     state_click(&s, 330, 120, W, H);  // leaves it
     state_zoom(&s, 3, 320, 240, W, H);
     static Orbits orbits = {};
-    std::vector<uint32_t> picture = drawn([] { orbits_draw(&orbits, s, W, H); });
+    std::vector<uint32_t> picture = drawn([] { orbits_draw(&orbits, s, s.view, W, H); });
     // Every point's pixel and its eight neighbours, in the orbit's colour; nothing else.
     std::vector<int> want(W * H, -1);
     int inside = 0;

@@ -19,6 +19,8 @@ void separatrix(ViewerState* s, bool) { state_toggle_separatrix(s); }
 void clear_orbits(ViewerState* s, bool) { state_clear_orbits(s); }
 void plot(ViewerState* s, bool) { state_toggle_plot(s); }
 void save(ViewerState* s, bool) { state_request_save(s); }
+void axes(ViewerState* s, bool) { state_toggle_axes(s); }
+void flip_xp(ViewerState* s, bool) { state_toggle_flip(s); }
 // The driver ends the loop on these (asked_to_end); the state has nothing to do.
 void end(ViewerState*, bool) {}
 
@@ -41,6 +43,8 @@ const ViewerKey viewer_keys[] = {
     {"C", "clear the tracked orbits", {{'C', clear_orbits}}},
     {"G", "plot of the measured bucket area against d on / off", {{'G', plot}}},
     {"P", "save the window as tessaline-NNNN.png", {{'P', save}}},
+    {"A", "axes: ticks, labels and the colour legend on / off", {{'A', axes}}},
+    {"V", "flip: +xp at the top / at the bottom", {{'V', flip_xp}}},
     {"Escape, Q", "quit (phase and cells changed with keys go to config.txt)", {{VK_CODE_ESCAPE, end}, {'Q', end}}},
 };
 const int viewer_key_count = (int)(sizeof viewer_keys / sizeof viewer_keys[0]);

@@ -53,6 +53,8 @@ struct ViewerState {
     int last_mouse_x, last_mouse_y;  // pointer at the previous frame
     bool separatrix_shown;  // S
     bool plot_shown;        // G
+    bool axes_shown;        // A: ticks, labels and the colour legend
+    bool flipped;           // V: +xp at the top; the view itself keeps xp0 at the top
     OrbitStart orbits[viewer_max_orbits];  // oldest first
     int orbit_count;
     int orbit_serial;       // the next orbit's
@@ -85,6 +87,10 @@ void state_toggle_preview(ViewerState* s);
 void state_follow_pointer(ViewerState* s, int mouse_x, int w);  // d from the pointer unless locked
 void state_toggle_separatrix(ViewerState* s);
 void state_toggle_plot(ViewerState* s);
+void state_toggle_axes(ViewerState* s);
+void state_toggle_flip(ViewerState* s);
+// The view as drawn: upside down when flipped (xp0 then at the bottom).
+ViewWindow state_shown_view(const ViewerState& s);
 // An orbit from the pixel at (px, py) of a w x h window while d is locked;
 // otherwise nothing at all.
 void state_click(ViewerState* s, int px, int py, int w, int h);

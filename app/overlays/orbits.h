@@ -35,5 +35,5 @@ void orbits_sync(Orbits* o, const ViewerState& s);
 // Each track's points that fall in view v of a w x h window, as pixel centres
 // (x, y pairs); firsts and lengths say which belong to which track.
 void orbits_to_pixels(Orbits* o, const ViewWindow& v, int w, int h);
-// Syncs, converts when needed and draws; nothing at all without orbits.
-void orbits_draw(Orbits* o, const ViewerState& s, int w, int h);
+// Syncs, converts to view v (as drawn) when needed and draws; nothing at all without orbits.
+void orbits_draw(Orbits* o, const ViewerState& s, const ViewWindow& v, int w, int h);
