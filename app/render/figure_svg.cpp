@@ -86,11 +86,11 @@ std::string separatrix_path(double phase) {
 // The fixed points' marks in phase space: a circle on the stable one, a cross on the unstable one.
 std::string fixed_point_marks(double phase, double rx, double ry) {
     FixedPoints f = fixed_points(phase, 0);
-    std::string c = "<ellipse fill=\"none\" cx=\"" + num_phase(f.x_stable) + "\" cy=\"0\" rx=\"" + num_phase(rx) + "\" ry=\"" +
-                    num_phase(ry) + "\"/>\n";
-    return c + "<path class=\"fixed-point\" d=\"M" + num_phase(f.x_unstable - rx) + "," + num_phase(-ry) + " L" + num_phase(f.x_unstable + rx) +
-           "," + num_phase(ry) + " M" + num_phase(f.x_unstable - rx) + "," + num_phase(ry) + " L" +
-           num_phase(f.x_unstable + rx) + "," + num_phase(-ry) + "\"/>\n";
+    const std::string style = "fill=\"none\" vector-effect=\"non-scaling-stroke\"";
+    const std::string left = num_phase(f.x_unstable - rx), right = num_phase(f.x_unstable + rx);
+    return "<ellipse " + style + " cx=\"" + num_phase(f.x_stable) + "\" cy=\"0\" rx=\"" + num_phase(rx) + "\" ry=\"" +
+           num_phase(ry) + "\"/>\n<path class=\"fixed-point\" " + style + " d=\"M" + left + "," + num_phase(-ry) + " L" +
+           right + "," + num_phase(ry) + " M" + left + "," + num_phase(ry) + " L" + right + "," + num_phase(-ry) + "\"/>\n";
 }
 
 }  // namespace
@@ -153,12 +153,13 @@ bool figure_svg(const FigureSpec& s, const FigureLayout& l, const RgbPicture& ma
     for (const FigureLine& k : l.lines)
         d += "<line x1=\"" + num(k.x0) + "\" y1=\"" + num(k.y0) + "\" x2=\"" + num(k.x1) + "\" y2=\"" + num(k.y1) +
              "\"/>\n";
+    // The layout gives each line's top; SVG places text by its baseline, about three quarters down the line.
     d += "</g>\n<g font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"" + num(line_height * 0.8) +
-         "\" fill=\"#000000\" dominant-baseline=\"text-before-edge\">\n";
+         "\" fill=\"#000000\">\n";
     static const char* const anchors[] = {"start", "middle", "end"};
     for (const FigureText& t : l.texts)
-        d += "<text x=\"" + num(t.x) + "\" y=\"" + num(t.y) + "\" text-anchor=\"" + anchors[t.anchor] + "\">" +
-             xml_text(t.text) + "</text>\n";
+        d += "<text x=\"" + num(t.x) + "\" y=\"" + num(t.y + line_height * 0.75) + "\" text-anchor=\"" +
+             anchors[t.anchor] + "\">" + xml_text(t.text) + "</text>\n";
     d += "</g>\n</svg>\n";
     return true;
 }
