@@ -126,24 +126,19 @@ int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) 
     graphics.height = mh;
     glViewport(0, 0, mw, mh);
     draw_map_corner(o, p, program, mw, mh);
-    RgbPicture bare = {};
-    if (o.svg) bare = figure_read(0, 0, mw, mh);
-    else render_overlays(o, p, mw, mh);
+    if (!o.svg) render_overlays(o, p, mw, mh);  // the SVG has them as paths over the bare map
     RgbPicture map = figure_read(0, 0, mw, mh);
     graphics.width = fw;
     graphics.height = fh;
     glViewport(0, 0, fw, fh);
-    if (o.flip) {
-        figure_flip(&map);
-        figure_flip(&bare);
-    }
+    if (o.flip) figure_flip(&map);
     if (o.axes) figure_draw_layout(spec, layout);
     figure_put(map, layout.map.x, layout.map.y);
     glFinish();
     if (gl_failed()) return CLI_EXIT_FAILED;
     bool written;
     if (o.svg) {
-        written = write_svg(o, p, spec, layout, bare);
+        written = write_svg(o, p, spec, layout, map);
     } else {
         const FigureRect& r = layout.map;
         std::string rect = std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.w) + "," +
