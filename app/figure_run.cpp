@@ -145,7 +145,7 @@ int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) 
                            std::to_string(r.h);
         std::vector<PngText> more;
         if (o.axes) more.push_back({"map rect", rect.c_str()});
-        if (o.flip) more.push_back({"flip", "+xp at the top"});
+        if (o.flip) more.push_back(map_png_flipped);
         if (o.scale == MAP_SCALE_LOG) more.push_back({"colours", "log"});
         written = save_figure_png(o.output.c_str(), fw, fh, p.phase_degrees, o.d, p.cells, view_of(o), more.data(),
                                   (int)more.size());

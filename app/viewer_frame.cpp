@@ -32,7 +32,9 @@ static void save_picture(ViewerState* s, int* number, double now) {
     s->save_requested = false;
     char name[32], notice[96];
     int n = next_picture_name(*number, name, sizeof name);
-    if (n && save_map_png(name, graphics.width, graphics.height, s->phase_degrees, s->d, s->cells, s->view)) {
+    if (n && save_figure_png(name, graphics.width, graphics.height, s->phase_degrees, s->d, s->cells, s->view,
+                             &map_png_flipped,
+                             s->flipped ? 1 : 0)) {
         *number = n + 1;
         snprintf(notice, sizeof notice, "saved %s", name);
     } else {

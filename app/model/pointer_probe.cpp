@@ -15,6 +15,11 @@ void pointer_probe_text(const ViewerState& s, int w, int h, char* out, size_t si
     StartPoint p = program_start((float)view_s(view_x_at(s.view, px + 0.5, w)),
                                  (float)view_t(view_xp_at(s.view, py + 0.5, h)));
     float maxit = state_maxit(s);
+    // Past the keys' cap a survivor would cost every frame that many passes on the CPU.
+    if (s.cells > viewer_cells_cap) {
+        snprintf(out, size, "x %.5g  xp %.5g", p.x, p.xp);
+        return;
+    }
     int passes = track_start(p.x, p.xp, (float)s.d, s.phase, maxit, nullptr, 0);
     if (passes > maxit || passes == INT_MAX)
         snprintf(out, size, "x %.5g  xp %.5g  survives all %d cells", p.x, p.xp, s.cells);

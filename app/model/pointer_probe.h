@@ -9,4 +9,5 @@
 
 // "x 1.234  xp -0.5  leaves after 37 cells" (or "survives all 100 cells") for
 // the pointer's last pixel in a w x h window; empty when the pointer is outside it.
+// Above viewer_cells_cap cells only the coordinates: no count every frame.
 void pointer_probe_text(const ViewerState& s, int w, int h, char* out, size_t size);

@@ -8,6 +8,8 @@
 #include "app/version.h"
 #include "framework/window/png.h"
 
+const PngText map_png_flipped = {"flip", "+xp at the top"};
+
 bool save_map_png(const char* filename, int w, int h, double phase_degrees, double d, int cells,
                   const ViewWindow& view) {
     return save_figure_png(filename, w, h, phase_degrees, d, cells, view, nullptr, 0);

@@ -16,6 +16,9 @@
 bool save_map_png(const char* filename, int w, int h, double phase_degrees, double d, int cells,
                   const ViewWindow& view);
 
+// The chunk of a picture drawn with +xp at the top (--render --flip, the viewer's V).
+extern const PngText map_png_flipped;
+
 // The same with more chunks after those (a figure's map rectangle, its orientation, its scale).
 bool save_figure_png(const char* filename, int w, int h, double phase_degrees, double d, int cells,
                      const ViewWindow& view, const PngText* more, int more_count);
