@@ -72,7 +72,7 @@ bool gl_failed() {
     return true;
 }
 
-bool write_svg(const CliOptions& o, const HeadlessParams& p, const FigureSpec& spec, const FigureLayout& layout,
+bool write_svg(const CliOptions& o, const HeadlessParams& p, const FigureParams& figure, const FigureLayout& layout,
                const RgbPicture& map) {
     SvgOverlays overlays = {o.separatrix, p.phase, separatrix_colour, {}, {}};
     if (!o.orbits.empty()) {
@@ -84,7 +84,7 @@ bool write_svg(const CliOptions& o, const HeadlessParams& p, const FigureSpec& s
         }
     }
     std::string svg;
-    return figure_svg(spec, layout, map, overlays, font_line_height, &svg) &&
+    return figure_svg(figure, layout, map, overlays, font_line_height, &svg) &&
            write_file_whole(o.output.c_str(), svg.data(), svg.size());
 }
 
@@ -106,12 +106,12 @@ void render_overlays(const CliOptions& o, const HeadlessParams& p, int w, int h)
 int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) {
     const int fw = graphics.width, fh = graphics.height;
     overlay_load_font();
-    FigureSpec spec = {fw, fh, view_of(o), o.flip, o.scale, p.maxit, title_of(p, o.d)};
+    FigureParams figure = {fw, fh, view_of(o), o.flip, o.scale, p.maxit, title_of(p, o.d)};
     FigureLayout layout = {};
     layout.fits = true;
     layout.map = {0, 0, fw, fh};
     if (o.axes) {
-        layout = figure_layout(spec, text_width, font_line_height);
+        layout = figure_layout(figure, text_width, font_line_height);
         if (!layout.fits) {
             char message[120];
             snprintf(message, sizeof message, "--size %dx%d is too small for --axes", fw, fh);
@@ -132,13 +132,13 @@ int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) 
     graphics.height = fh;
     glViewport(0, 0, fw, fh);
     if (o.flip) figure_flip(&map);
-    if (o.axes) figure_draw_layout(spec, layout);
+    if (o.axes) figure_draw_layout(figure, layout);
     figure_put(map, layout.map.x, layout.map.y);
     glFinish();
     if (gl_failed()) return CLI_EXIT_FAILED;
     bool written;
     if (o.svg) {
-        written = write_svg(o, p, spec, layout, map);
+        written = write_svg(o, p, figure, layout, map);
     } else {
         const FigureRect& r = layout.map;
         std::string rect = std::to_string(r.x) + "," + std::to_string(r.y) + "," + std::to_string(r.w) + "," +

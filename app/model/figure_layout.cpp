@@ -94,7 +94,7 @@ void figure_count_ticks(double hi, std::vector<FigureTick>* out) {
                 out->push_back({p * f, std::to_string((long long)(p * f))});
 }
 
-FigureLayout figure_layout(const FigureSpec& s, TextMeasure measure, int lh) {
+FigureLayout figure_layout(const FigureParams& s, TextMeasure measure, int lh) {
     FigureLayout l = {};
     const ViewWindow& v = s.view;
     std::vector<FigureTick> xt, pt, ct;
@@ -179,9 +179,9 @@ double figure_bar_row(const FigureLayout& l, double passes) {
     return (1 - f) * l.bar.h;
 }
 
-double figure_map_px(const FigureSpec& s, const FigureLayout& l, double x) { return view_px(s.view, x, l.map.w); }
+double figure_map_px(const FigureParams& s, const FigureLayout& l, double x) { return view_px(s.view, x, l.map.w); }
 
-double figure_map_py(const FigureSpec& s, const FigureLayout& l, double xp) {
+double figure_map_py(const FigureParams& s, const FigureLayout& l, double xp) {
     double py = view_py(s.view, xp, l.map.h);
     return s.flip ? l.map.h - py : py;
 }

@@ -8,7 +8,7 @@
 
 #include "app/model/view_window.h"
 
-struct FigureSpec {
+struct FigureParams {
     int width, height;  // the whole figure
     ViewWindow view;    // x0..x1 across; xp0..xp1, xp0 at the top unless flipped
     bool flip;          // +xp at the top
@@ -60,12 +60,12 @@ void figure_round_ticks(double lo, double hi, int count, std::vector<FigureTick>
 // The legend's ticks: powers of ten from 1 to hi (and 2 and 5 times them where few).
 void figure_count_ticks(double hi, std::vector<FigureTick>* out);
 
-FigureLayout figure_layout(const FigureSpec& s, TextMeasure measure, int line_height);
+FigureLayout figure_layout(const FigureParams& s, TextMeasure measure, int line_height);
 
 // Passes shown at a fractional row of the bar (0 its top edge, bar.h its bottom): log scale.
 double figure_bar_passes(const FigureLayout& l, double row);
 // The bar's row (fractional, from its top edge) of a count.
 double figure_bar_row(const FigureLayout& l, double passes);
 // Row of the map rectangle's pixels (fractional, from its top) of a momentum deviation.
-double figure_map_py(const FigureSpec& s, const FigureLayout& l, double xp);
-double figure_map_px(const FigureSpec& s, const FigureLayout& l, double x);
+double figure_map_py(const FigureParams& s, const FigureLayout& l, double xp);
+double figure_map_px(const FigureParams& s, const FigureLayout& l, double x);

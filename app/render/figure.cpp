@@ -72,7 +72,7 @@ void figure_flip(RgbPicture* p) {
 
 static void outline(const FigureRect& r) { draw_box(r.x - 0.5, r.y - 0.5, r.w + 1, r.h + 1, 0); }
 
-void figure_draw_layout(const FigureSpec& s, const FigureLayout& l) {
+void figure_draw_layout(const FigureParams& s, const FigureLayout& l) {
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LINE_BIT | GL_COLOR_BUFFER_BIT);
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);

@@ -22,4 +22,4 @@ void figure_recolour(RgbPicture* p, int scale, float maxit);
 void figure_flip(RgbPicture* p);
 // White, then the layout round the map's rectangle (left as it is drawn
 // after): frame, ticks, texts, legend bar and swatches.
-void figure_draw_layout(const FigureSpec& s, const FigureLayout& l);
+void figure_draw_layout(const FigureParams& s, const FigureLayout& l);

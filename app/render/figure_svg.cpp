@@ -95,7 +95,7 @@ std::string fixed_point_marks(double phase, double rx, double ry) {
 
 }  // namespace
 
-bool figure_svg(const FigureSpec& s, const FigureLayout& l, const RgbPicture& map, const SvgOverlays& o,
+bool figure_svg(const FigureParams& s, const FigureLayout& l, const RgbPicture& map, const SvgOverlays& o,
                 int line_height, std::string* out) {
     size_t bytes = 0;
     unsigned char* png = png_encode(map.rgb.data(), map.w, map.h, (long long)map.w * 3, false, nullptr, 0, &bytes);

@@ -18,5 +18,5 @@ struct SvgOverlays {
 };
 
 // The document; false when the map's PNG cannot be made. Texts name pi by its glyph.
-bool figure_svg(const FigureSpec& s, const FigureLayout& l, const RgbPicture& map, const SvgOverlays& o,
+bool figure_svg(const FigureParams& s, const FigureLayout& l, const RgbPicture& map, const SvgOverlays& o,
                 int line_height, std::string* out);
