@@ -8,17 +8,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "app/figure_run.h"
+#include "app/model/scan_plan.h"
 #include "app/render/map_png.h"
 #include "app/version.h"
 #include "app/model/map_space.h"
 #include "app/render/map_programs.h"
 #include "app/render/map_view.h"
 #include "app/model/physics.h"
-#include "app/overlays/manifold_overlay.h"
-#include "app/overlays/physics_overlay.h"
 #include "app/render/harmonic_shader.h"
 #include "app/render/stability_shader.h"
 #include "app/model/viewer_params.h"
@@ -28,6 +29,7 @@
 #include "framework/window/graphics.h"
 #include "framework/window/offscreen.h"
 #include "framework/window/screenshot.h"
+#include "framework/util/utils.h"
 
 void (*headless_after_draw)() = nullptr;
 
@@ -172,18 +174,16 @@ int run_render(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
+    if (figure_wanted(o)) {
+        int code = figure_render(o, p, h.program);
+        headless_close(&h);
+        return code;
+    }
     if (!draw_map_window(h.program, o.d, p, view_of(o), o.width, o.height)) {
         headless_close(&h);
         return CLI_EXIT_FAILED;
     }
-    if (o.separatrix) {
-        Separatrix separatrix = {};
-        draw_separatrix(&separatrix, p.phase, view_of(o), o.width, o.height, p.harmonic);
-    }
-    if (o.manifolds) {
-        ManifoldOverlay manifolds = {};
-        draw_manifolds(&manifolds, p.phase, (float)o.d, view_of(o), o.width, o.height);
-    }
+    render_overlays(o, p, o.width, o.height);
     if (headless_after_draw) headless_after_draw();
     if (gl_failed("drawing the map")) {
         headless_close(&h);
@@ -209,71 +209,77 @@ void show_progress(int done, int total, double started, bool* shown) {
     fflush(stderr);
 }
 
-// A CSV field: empty where the figure does not exist.
-std::string field(double v, bool exists = true) { return exists && std::isfinite(v) ? real_text(v) : ""; }
-
-// The # lines above the table: how it was made and how to read it.
-std::string scan_preamble(const CliOptions& o, const HeadlessParams& p) {
-    char line[400];
-    std::string s = std::string("# ") + TESS_VERSION_TEXT + ", --scan " + real_text(o.scan_from) + ":" +
-                    real_text(o.scan_to) + ":" + std::to_string(o.scan_count) + "\n";
-    snprintf(line, sizeof line, "# phase %s degrees, %d cells, %dx%d pixels, view %s,%s,%s,%s (the full map)\n",
-             real_text(p.phase_degrees).c_str(), p.cells, o.width, o.height, real_text(map_x_min).c_str(),
-             real_text(map_x_max).c_str(), real_text(map_xp_top).c_str(), real_text(map_xp_bottom).c_str());
-    s += line;
-    s += "# measured: the drawn map's black (surviving) pixels; continuum: the small-step limit's bucket\n";
-    double limit = stability_limit_d(p.phase);
-    if (harmonic_on(p.harmonic)) {
-        s += "# harmonic " + std::to_string(p.harmonic.number) + "\n# ratio " + real_text(p.harmonic.ratio) +
-             "\n# harmonic phase " + real_text(p.harmonic.phase_degrees) + "\n";
-    } else if (limit > 0) {
-        snprintf(line, sizeof line,
-                 "# past d = %.6g the bucket's centre is unstable: survivors there are islands, not a bucket\n", limit);
-        s += line;
-    } else {
-        s += "# no bucket at this phase: sin x - sin sp never changes sign\n";
+// With --resume, the rows an earlier file of the same scan holds are kept
+// (rewritten whole, without a row a killed job cut short) and the file is
+// then appended to row by row; null, reported, when it cannot be.
+FILE* resume_file(const CliOptions& o, const std::string& head, std::set<std::string>* have) {
+    int length = 0;
+    const std::string path = written_path(o.output);
+    char* old = (char*)read_whole_file(path.c_str(), &length);
+    std::string kept = head, why;
+    bool same = !old || length == 0 || scan_resume(std::string(old, (size_t)length), head, &kept, have, &why);
+    free(old);
+    if (!same) {
+        std::string text = "cannot resume " + o.output + ": " + why;
+        report(text.c_str());
+        return nullptr;
     }
-    s += "# an empty field: the figure does not exist there\n";
-    return s + "d,measured_area,continuum_area,ratio,tune_degrees,measured_half_height,continuum_half_height\n";
+    FILE* f = write_file_whole(path.c_str(), kept.data(), kept.size()) ? fopen(path.c_str(), "ab") : nullptr;
+    if (!f) write_failed(o.output);
+    return f;
 }
 
 int run_scan(const CliOptions& o) {
     HeadlessParams p;
     Headless h;
     if (!run_start(o, &p, &h)) return CLI_EXIT_FAILED;
+    std::vector<ScanRow> rows;
+    scan_rows(o, p.phase_degrees, &rows);
+    std::string csv = scan_head(o, p.phase_degrees, p.cells, p.harmonic);
+    std::set<std::string> have;
+    FILE* out = nullptr;
+    if (o.resume && !(out = resume_file(o, csv, &have))) {
+        headless_close(&h);
+        return CLI_EXIT_FAILED;
+    }
     const long long stride = (long long)o.width * 4;
-    std::vector<unsigned char> rows((size_t)(stride * o.height));
-    std::string csv = scan_preamble(o, p);
+    std::vector<unsigned char> pixels((size_t)(stride * o.height));
     double started = timer();
     bool shown = false;
-    for (int k = 0; k < o.scan_count; k++) {
-        double d = cli_scan_d(o, k);
-        if (!draw_map_window(h.program, d, p, view_full(), o.width, o.height)) {
-            headless_close(&h);
-            return CLI_EXIT_FAILED;
-        }
+    int total = 0, done = 0;
+    for (const ScanRow& r : rows) total += !have.count(r.key);
+    bool failed = false;
+    for (const ScanRow& r : rows) {
+        if (have.count(r.key)) continue;
+        HeadlessParams row = p;
+        row.phase_degrees = r.phase_degrees;
+        row.phase = map_phase_radians(r.phase_degrees);
+        if ((failed = !draw_map_window(h.program, r.d, row, view_full(), o.width, o.height))) break;
         if (headless_after_draw) headless_after_draw();
-        read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, rows.data());
-        if (gl_failed("drawing or reading back a map", shown)) {
-            headless_close(&h);
-            return CLI_EXIT_FAILED;
-        }
+        read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, pixels.data());
+        if ((failed = gl_failed("drawing or reading back a map", shown))) break;
         // Every pixel a particle leaves from is coloured (blue >= 0.5 after one
         // cell); black is exactly the surviving starts, the bucket where the
         // map has one. The viewer's status line reports the same figures.
-        double measured = bucket_area_from_rgba(rows.data(), o.width, o.height, (int)stride);
+        double measured = bucket_area_from_rgba(pixels.data(), o.width, o.height, (int)stride);
         // The half-height's column is the single-RF centre's; the second harmonic moves it.
-        double half = harmonic_on(p.harmonic)
-                          ? NAN
-                          : bucket_half_height_from_rgba(rows.data(), o.width, o.height, (int)stride, (float)d, p.phase);
-        BucketFigures f = harmonic_bucket_figures(p.harmonic, d, p.phase, measured, half);
-        bool continuum = f.limit_d > 0 || f.flat_bottom;
-        csv += real_text(d) + "," + field(f.measured_area) + "," + field(f.continuum_area, continuum) + "," +
-               field(f.ratio, continuum) + "," + field(f.tune_degrees) + "," + field(f.measured_half_height) + "," +
-               field(f.continuum_half_height, continuum) + "\n";
-        show_progress(k + 1, o.scan_count, started, &shown);
+        double half = harmonic_on(p.harmonic) ? NAN
+                                              : bucket_half_height_from_rgba(pixels.data(), o.width, o.height,
+                                                                             (int)stride, (float)r.d, row.phase);
+        BucketFigures f = harmonic_bucket_figures(p.harmonic, r.d, row.phase, measured, half);
+        std::string line = scan_row_text(r, f);
+        if (out) {
+            // Each row on disk as soon as it is made: a killed job loses only the map in hand.
+            if ((failed = fputs(line.c_str(), out) < 0 || fflush(out) != 0)) break;
+        } else {
+            csv += line;
+        }
+        show_progress(++done, total, started, &shown);
     }
     headless_close(&h);
+    if (out && fclose(out) != 0) failed = true;
+    if (failed) return out ? write_failed(o.output) : CLI_EXIT_FAILED;
+    if (out) return CLI_EXIT_OK;
     if (o.output == "-") {
         bool written = fwrite(csv.data(), 1, csv.size(), stdout) == csv.size() && fflush(stdout) == 0;
         return written ? CLI_EXIT_OK : write_failed("standard output");

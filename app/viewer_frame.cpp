@@ -8,6 +8,7 @@
 #include "app/render/map_count.h"
 #include "app/render/map_programs.h"
 #include "app/render/stability_shader.h"
+#include "app/overlays/axes_overlay.h"
 #include "app/overlays/status.h"
 #include "framework/shader/shader.h"
 #include "framework/window/graphics.h"
@@ -51,8 +52,8 @@ static void save_picture(ViewerState* s, int* number, double now) {
     s->save_requested = false;
     char name[32], notice[96];
     int n = next_picture_name(*number, name, sizeof name);
-    if (n && save_map_png(name, graphics.width, graphics.height, s->phase_degrees, s->d, s->cells, s->view,
-                          s->harmonic)) {
+    if (n && save_figure_png(name, graphics.width, graphics.height, s->phase_degrees, s->d, s->cells, s->view,
+                             &map_png_flipped, s->flipped ? 1 : 0, s->harmonic)) {
         *number = n + 1;
         snprintf(notice, sizeof notice, "saved %s", name);
     } else {
@@ -65,7 +66,8 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
     const ViewerState& s = *state;
     const int w = graphics.width, h = graphics.height;
     const bool second = harmonic_on(s.harmonic);
-    MapInputs in = {(float)s.d, s.phase, state_maxit(s), s.view, w, h, harmonic_uniforms(s.harmonic)};
+    const ViewWindow shown = state_shown_view(s);
+    MapInputs in = {(float)s.d, s.phase, state_maxit(s), shown, w, h, harmonic_uniforms(s.harmonic)};
     const GLuint program = second ? harmonic_program(f) : f->program;
     // Measured only while something shows it, and never while minimised; the
     // plot's continuum area comes with the count's figures. The count draws
@@ -76,10 +78,11 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
     bool counted = (s.status_shown || s.plot_shown) && !minimised &&
                    bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now, s.harmonic);
     map_view_frame(&f->map, program, in, s.preview, now);
-    if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, s.view, w, h, s.harmonic);
+    if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, shown, w, h, s.harmonic);
     // The manifolds are grown for the single-RF map only.
-    if (s.manifolds_shown && !second) draw_manifolds(&f->manifolds, in.phase, in.d, s.view, w, h);
-    orbits_draw(&f->orbits, s, w, h);
+    if (s.manifolds_shown && !second) draw_manifolds(&f->manifolds, in.phase, in.d, shown, w, h);
+    orbits_draw(&f->orbits, s, shown, w, h);
+    if (s.axes_shown) axes_draw(s, shown, w, h);
     if (counted) area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area, s.harmonic);
     if (s.plot_shown) area_plot_draw(f->plot, f->bucket.figures.continuum_area, in.d, w, h);
     if (s.tune_plot_shown) tune_plot_draw(&f->tune_plot, f->orbits, in.phase, in.d, w, h);

@@ -1,5 +1,6 @@
-// --render against the bare shader loop, and the time of a scan, with no
-// window: the offscreen context and target that the command line uses.
+// --render against the bare shader loop, figures (--axes, log colours, SVG)
+// against a bare --render, and the time of a scan, with no window: the
+// offscreen context and target that the command line uses.
 // Prints milliseconds and the ratio; asserts nothing.
 // Run: build-linux/render_bench [frames [scan points [WxH]]]   (no display needed)
 #include <chrono>
@@ -81,6 +82,17 @@ int main(int argc, char** argv) {
 
     // The whole --render in-process: context, program, map, read-back, PNG, file.
     double full = mean_ms([&] { headless_run(render); }, frames);
+    // Figures: the map read back and put again, the layout, the text; log colours add the CPU recolouring.
+    const char* figures[][3] = {{"--render --axes", "render_bench.png", "program"},
+                                {"--render --axes --colours log", "render_bench.png", "log"},
+                                {"--render OUT.svg --axes", "render_bench.svg", "program"}};
+    double figure_ms[3];
+    for (int i = 0; i < 3; i++) {
+        CliOptions f = parse({"--render", figures[i][1], "--axes", "--colours", figures[i][2], "--d", "0.1", "--phase",
+                              "-30", "--cells", "100", "--size", size});
+        figure_ms[i] = mean_ms([&] { headless_run(f); }, frames);
+        remove(figures[i][1]);
+    }
     remove("render_bench.png");
     printf("%dx%d, d = 0.1, mean of %d\n", w, h, frames);
     printf("%-34s %10.1f ms\n", "bare shader loop (draw + finish)", bare);
@@ -88,6 +100,8 @@ int main(int argc, char** argv) {
     printf("%-34s %10.1f ms\n", "  PNG encoding", encode);
     printf("%-34s %10.1f ms\n", "--render", full);
     printf("%-34s %10.3f\n", "--render / bare loop", full / bare);
+    for (int i = 0; i < 3; i++)
+        printf("%-34s %10.1f ms (%+.1f ms)\n", figures[i][0], figure_ms[i], figure_ms[i] - full);
     fflush(stdout);
 
     std::string range = std::string("0.1:4:") + points;

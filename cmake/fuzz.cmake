@@ -42,6 +42,7 @@ tess_fuzz_target(font_load gl)
 tess_fuzz_target(font_spec gl)
 tess_fuzz_target(text gl)
 tess_fuzz_target(cli app)
+tess_fuzz_target(scan_resume app)
 
 add_custom_target(fuzz_all)
 foreach(name ${TESS_FUZZ_TARGETS})

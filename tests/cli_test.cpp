@@ -71,6 +71,19 @@ TEST(CliParse, EveryOptionTakesItsValue) {
     EXPECT_EQ(t.o.mode, CLI_TRACK);
     EXPECT_EQ(t.o.output, "-");
     EXPECT_EQ(std::vector<double>({t.o.track_x, t.o.track_xp, t.o.d}), (std::vector<double>{2.5, -0.25, 0.5}));
+    Parsed f = parse({"--render", "f.SVG", "--axes", "--flip", "--colours", "log", "--orbit", "1,-0.5", "--orbit=2,0"});
+    ASSERT_TRUE(f.ok) << f.message;
+    EXPECT_TRUE(f.o.axes && f.o.flip && f.o.svg && f.o.scale == 1);
+    EXPECT_EQ(f.o.orbits, (std::vector<float>{1, -0.5f, 2, 0}));
+    EXPECT_FALSE(parse({"--render", "f.png"}).o.svg);
+    Parsed m = parse({"--scan", "0:1:2", "--phases", "-60:-20:5", "--shard", "3/4", "--resume", "--csv", "m.csv"});
+    ASSERT_TRUE(m.ok) << m.message;
+    EXPECT_EQ(m.o.shard * 100 + m.o.shards, 304);
+    EXPECT_TRUE(m.o.resume);
+    ASSERT_EQ(m.o.phases_count, 5);
+    EXPECT_EQ(cli_scan_phase(m.o, 0), -60.0);
+    EXPECT_DOUBLE_EQ(cli_scan_phase(m.o, 1), -50.0);
+    EXPECT_EQ(cli_scan_phase(m.o, 4), -20.0);
 }
 
 TEST(CliParse, HelpListsOptionsKeysAndExitCodes) {
@@ -135,6 +148,17 @@ TEST(CliParse, BadInputNamesTheProblem) {
         {{"--track", "1,2", "--csv", "-", "--size", "10x10"}, "--size"},
         {{"--track", "1,2", "--csv", "-", "--manifolds"}, "--manifolds"},
         {{"--d", "2"}, "--d needs --render, --scan or --track"},
+        {{"--axes"}, "--axes needs --render"},
+        {{"--render", "a.png", "--colours", "rainbow"}, "--colours rainbow"},
+        {{"--render", "a.png", "--orbit", "1"}, "--orbit 1"},
+        {{"--render", "a.png", "--orbit", "1,nan"}, "--orbit"},
+        {{"--render", "a.png", "--shard", "1/2"}, "--shard goes with --scan"},
+        {{"--scan", "0:1:3", "--csv", "x.csv", "--axes"}, "--axes"},
+        {{"--scan", "0:1:3", "--csv", "x.csv", "--shard", "3/2"}, "--shard 3/2"},
+        {{"--scan", "0:1:3", "--csv", "x.csv", "--shard", "0/2"}, "--shard"},
+        {{"--scan", "0:1:3", "--csv", "x.csv", "--phases", "-60:-30"}, "--phases"},
+        {{"--scan", "0:1:3", "--csv", "x.csv", "--phases", "-60:-30:2", "--phase", "5"}, "--phases"},
+        {{"--scan", "0:1:1000", "--csv", "x.csv", "--phases", "-60:-30:1000"}, "--phases"},
         // Control bytes the message quotes are shown as '?', so it stays one line.
         {{"--render", "a.png", "--d", "1\n2"}, "--d 1?2"},
         {{"--render", "a.png", "--phase", "\x1b[2J"}, "--phase ?[2J"},

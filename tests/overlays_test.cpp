@@ -1,7 +1,8 @@
 // The physics over the map with a real context: orbits land on their tracked
 // points in a zoomed view, the plot keeps to its corner, the status line's
 // bucket count runs in slices once the inputs rest, and pictures get the next
-// free name. The separatrix's pixels are held to a NumPy curve end to end.
+// free name, and the axes' ticks stand where the view (and its flip) puts them.
+// The separatrix's pixels are held to a NumPy curve end to end.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/overlays/area_plot.h"
+#include "app/overlays/axes_overlay.h"
 #include "app/model/bucket_status.h"
 #include "app/render/map_png.h"
 #include "app/model/map_space.h"
@@ -20,6 +22,7 @@
 #include "app/overlays/status.h"
 #include "app/render/map_count.h"
 #include "framework/platform/gl.h"
+#include "framework/text/font.h"
 #include "framework/window/graphics.h"
 #include "tests/support/files.h"
 #include "tests/support/fonts.h"
@@ -51,7 +54,7 @@ TEST(Overlays, OrbitsLandOnTheirPointsInAZoomedView) {
     state_click(&s, 330, 120, W, H);  // leaves it
     state_zoom(&s, 3, 320, 240, W, H);
     static Orbits orbits = {};
-    std::vector<uint32_t> picture = drawn([] { orbits_draw(&orbits, s, W, H); });
+    std::vector<uint32_t> picture = drawn([] { orbits_draw(&orbits, s, s.view, W, H); });
     // Every point's pixel and its eight neighbours, in the orbit's colour; nothing else.
     std::vector<int> want(W * H, -1);
     int inside = 0;
@@ -103,6 +106,36 @@ TEST(Overlays, PlotSamplesAxesAndCorner) {
     }
     EXPECT_EQ(outside, 0);
     EXPECT_GE(measured, 9);
+    delete_all_fonts();
+}
+
+// A's ticks stand where phase space puts them, computed here from the view
+// alone: multiples of pi/2 along the bottom, whole xp up the left edge, which
+// V turns upside down.
+TEST(Overlays, AxesTicksFollowTheViewAndTheFlip) {
+    test_window_open(W, H);  // the font's atlas needs the context
+    load_embedded_font();
+    static ViewerState s = viewer_state_make(-30, 100);
+    s.view = {0, map_two_pi, -3, 1.5};
+    for (bool flipped : {false, true}) {
+        s.flipped = flipped;
+        std::vector<uint32_t> picture = drawn([] { axes_draw(s, state_shown_view(s), W, H); });
+        std::vector<int> rows, cols, want_rows, want_cols;
+        for (int y = 0; y < H; y++)
+            if (picture[y * W + 2] == 0xFFFFFFu) rows.push_back(y);
+        const int base_row = H - font_line_height - 4 - 1;
+        for (int x = 0; x < W; x++)
+            if (picture[base_row * W + x] == 0xFFFFFFu) cols.push_back(x);
+        for (int xp = -3; xp <= 1; xp++) {
+            double f = (xp - s.view.xp0) / (s.view.xp1 - s.view.xp0);
+            int row = (int)std::floor((flipped ? 1 - f : f) * H);
+            if (row < H) want_rows.push_back(row);
+        }
+        std::sort(want_rows.begin(), want_rows.end());
+        for (int k = 0; k < 4; k++) want_cols.push_back((int)std::floor(k / 4.0 * W));
+        EXPECT_EQ(rows, want_rows) << flipped;
+        EXPECT_EQ(cols, want_cols) << flipped;
+    }
     delete_all_fonts();
 }
 

@@ -9,6 +9,7 @@
 #include "app/model/map_space.h"
 #include "app/overlays/orbits.h"
 #include "app/model/physics.h"
+#include "app/model/pointer_probe.h"
 #include "app/overlays/status.h"
 #include "app/model/viewer_state.h"
 #include "tests/support/map_reference.h"
@@ -18,7 +19,7 @@ namespace {
 const int W = 1920, H = 1080;
 const uint16_t SHIFT = 0x100, LEFT = 0x25, UP = 0x26, RIGHT = 0x27, DOWN = 0x28, SPACE = 0x20, HOME = 0x24,
                KEY_I = 0x49, KEY_H = 0x48, F1 = 0x70, KEY_F = 0x46, KEY_S = 0x53, KEY_G = 0x47, KEY_C = 0x43,
-               KEY_P = 0x50, KEY_R = 0x52, KEY_N = 0x4E, KEY_J = 0x4A;
+               KEY_P = 0x50, KEY_R = 0x52, KEY_N = 0x4E, KEY_J = 0x4A, KEY_V = 0x56, KEY_A = 0x41;
 
 struct Frame {
     ViewerInput in = {W, H, 0, 0, 0, 0, nullptr, 0, false, 0, 0, 0, 0};
@@ -189,12 +190,11 @@ TEST(ViewerStateTest, PhysicsKeysAndOrbitClicks) {
     ViewerState s = fresh();
     Frame(700, 300, {KEY_S, KEY_G, KEY_P}).apply(&s);
     EXPECT_TRUE(s.separatrix_shown && s.plot_shown && s.save_requested && s.status_shown);
-    // Unlocked, a click is no control at all: not even the status line comes up.
-    ViewerState clicked = fresh(), plain = clicked;
+    // Unlocked, a click tracks nothing and says how to: Space first.
+    ViewerState clicked = fresh();
     Frame(700, 300).click(10).apply(&clicked);
-    Frame(700, 300).at(10).apply(&plain);
-    EXPECT_FALSE(clicked.status_shown);
-    EXPECT_EQ(std::memcmp(&clicked, &plain, sizeof plain), 0);
+    EXPECT_FALSE(clicked.status_shown || clicked.orbit_count);
+    EXPECT_NE(std::string(clicked.notice).find("Space"), std::string::npos);
     Frame(700, 300).click(10).apply(&s);
     EXPECT_EQ(s.orbit_count, 0);
     Frame(700, 300, {SPACE}).at(11.9).apply(&s);
@@ -218,6 +218,20 @@ TEST(ViewerStateTest, PhysicsKeysAndOrbitClicks) {
         for (int k = 0; k < i; k++) EXPECT_NE(orbit_colour(s.orbits[i].serial), orbit_colour(s.orbits[k].serial));
     Frame(0, 0, {KEY_C, KEY_S, KEY_G}).apply(&s);
     EXPECT_FALSE(s.orbit_count || s.separatrix_shown || s.plot_shown);
+    // Flipped (V), the pointer's row is mirrored: a click tracks the pixel the picture shows there,
+    // and the status line's point under the pointer is that pixel with its own count.
+    Frame(0, 0, {KEY_V, KEY_A}).apply(&s);
+    EXPECT_TRUE(s.flipped && s.axes_shown);
+    EXPECT_EQ(state_shown_view(s).xp0, s.view.xp1);
+    Frame(700, 100).click(14).apply(&s);
+    ASSERT_EQ(s.orbit_count, 1);
+    float fs = (float)view_s(view_x_at(s.view, 700.5, W)), ft = (float)view_t(view_xp_at(s.view, H - 100 - 0.5, H));
+    int passes = map_passes(fs, ft, s.orbits[0].d, s.phase, s.orbits[0].maxit);
+    EXPECT_EQ(track_start(s.orbits[0].x, s.orbits[0].xp, s.orbits[0].d, s.phase, s.orbits[0].maxit, nullptr, 0), passes);
+    char probe[96];
+    pointer_probe_text(s, W, H, probe, sizeof probe);
+    std::string count = passes > s.orbits[0].maxit ? "survives all 100 cells" : "after " + std::to_string(passes) + " cells";
+    EXPECT_NE(std::string(probe).find(count), std::string::npos) << probe;
 }
 
 TEST(ViewerStateTest, SecondHarmonicKeysAndItsStatus) {

@@ -100,6 +100,41 @@ bool parse_track(const std::string& s, CliOptions* o, char* message, size_t size
     return true;
 }
 
+// A pair of finite numbers "A,B".
+bool parse_pair(const std::string& s, float* a, float* b) {
+    std::vector<std::string> parts = split(s, ',');
+    double u, v;
+    if (parts.size() != 2 || !parse_real(parts[0], &u) || !parse_real(parts[1], &v)) return false;
+    *a = (float)u;
+    *b = (float)v;
+    return true;
+}
+
+bool parse_phases(const std::string& s, CliOptions* o, char* message, size_t size) {
+    std::vector<std::string> parts = split(s, ':');
+    long long n = 0;
+    if (parts.size() != 3 || !parse_real(parts[0], &o->phases_from) || !parse_real(parts[1], &o->phases_to) ||
+        !parse_int_in(parts[2], 1, CLI_MAX_SCAN_POINTS, &n))
+        return fail(message, size, "--phases", s, "expected P0:P1:M, degrees and a whole number from 1");
+    if ((long long)o->scan_count * n > CLI_MAX_SCAN_POINTS) {
+        char why[80];
+        snprintf(why, sizeof why, "more than %d maps with --scan's", CLI_MAX_SCAN_POINTS);
+        return fail(message, size, "--phases", s, why);
+    }
+    o->phases_count = (int)n;
+    return true;
+}
+
+bool parse_shard(const std::string& s, CliOptions* o, char* message, size_t size) {
+    std::vector<std::string> parts = split(s, '/');
+    long long k = 0, n = 0;
+    if (parts.size() != 2 || !parse_int_in(parts[1], 1, CLI_MAX_SCAN_POINTS, &n) || !parse_int_in(parts[0], 1, n, &k))
+        return fail(message, size, "--shard", s, "expected K/N with 1 <= K <= N");
+    o->shard = (int)k;
+    o->shards = (int)n;
+    return true;
+}
+
 bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size) {
     std::vector<std::string> parts = split(s, ':');
     long long n = 0;
@@ -118,7 +153,11 @@ bool parse_scan(const std::string& s, CliOptions* o, char* message, size_t size)
 // option given an empty text still counts: "--render ''" is refused later).
 struct RawOptions {
     std::string render, scan, track, csv, phase, d, cells, size, view, harmonic, ratio, harmonic_phase;
-    bool separatrix = false, manifolds = false, help = false, version = false;
+    std::string colours, phases, shard;
+    std::vector<std::string> orbits;
+    bool separatrix = false, manifolds = false, help = false, version = false, axes = false, flip = false;
+    bool resume = false;
+    bool has_colours = false, has_phases = false, has_shard = false, has_orbits = false;
     bool has_render = false, has_scan = false, has_track = false, has_csv = false, has_phase = false, has_d = false;
     bool has_cells = false, has_size = false, has_view = false;
     bool has_harmonic = false, has_ratio = false, has_harmonic_phase = false;
@@ -141,8 +180,15 @@ const struct {
     {"--harmonic", "a whole number from 2 to 8, the second harmonic's"},
     {"--ratio", "a number from 0 to 2, the second harmonic's voltage ratio"},
     {"--harmonic-phase", "an angle in degrees, the second harmonic's phase"},
+    {"--colours", "program or log, the colour scale"},
+    {"--orbit", "X,XP (a start to track and draw)"},
+    {"--phases", "P0:P1:M (the first and last phase in degrees and the number of phases)"},
+    {"--shard", "K/N (this part of N)"},
     {"--separatrix", nullptr},
     {"--manifolds", nullptr},
+    {"--axes", nullptr},
+    {"--flip", nullptr},
+    {"--resume", nullptr},
     {"--help", nullptr},
     {"-h", nullptr},
     {"--version", nullptr},
@@ -152,7 +198,8 @@ const struct {
 // words naming the option and what it needs: an unknown option, a value
 // missing (the next word is another option: values may start with one '-',
 // as in --phase -30, never with two), a flag given a value, an option given
-// twice, a word that belongs to no option.
+// twice (all but --orbit, which may come up to 16 times), a word that
+// belongs to no option.
 bool check_words(int argc, const char* const* argv, char* message, size_t size) {
     std::vector<std::string> seen;
     for (int i = 1; i < argc; i++) {
@@ -171,7 +218,7 @@ bool check_words(int argc, const char* const* argv, char* message, size_t size) 
             return false;
         }
         for (const std::string& s : seen)
-            if (s == name || (name == "-h" && s == "--help") || (name == "--help" && s == "-h")) {
+            if ((s == name && name != "--orbit") || (name == "-h" && s == "--help") || (name == "--help" && s == "-h")) {
                 snprintf(message, size, "%s: given twice; give it once", name.c_str());
                 return false;
             }
@@ -214,6 +261,13 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     CLI::Option* harmonic_phase = app.add_option("--harmonic-phase", raw->harmonic_phase)->type_name("DEG");
     app.add_flag("--separatrix", raw->separatrix);
     app.add_flag("--manifolds", raw->manifolds);
+    app.add_flag("--axes", raw->axes);
+    app.add_flag("--flip", raw->flip);
+    CLI::Option* colours = app.add_option("--colours", raw->colours)->type_name("program|log");
+    CLI::Option* orbit = app.add_option("--orbit", raw->orbits)->type_name("X,XP")->allow_extra_args(false);
+    CLI::Option* phases = app.add_option("--phases", raw->phases)->type_name("P0:P1:M");
+    CLI::Option* shard = app.add_option("--shard", raw->shard)->type_name("K/N");
+    app.add_flag("--resume", raw->resume);
     app.add_flag("-h,--help", raw->help);
     app.add_flag("--version", raw->version);
     try {
@@ -240,6 +294,10 @@ bool collect(int argc, const char* const* argv, RawOptions* raw, char* message, 
     raw->has_harmonic = harmonic->count() > 0;
     raw->has_ratio = ratio->count() > 0;
     raw->has_harmonic_phase = harmonic_phase->count() > 0;
+    raw->has_colours = colours->count() > 0;
+    raw->has_orbits = orbit->count() > 0;
+    raw->has_phases = phases->count() > 0;
+    raw->has_shard = shard->count() > 0;
     return true;
 }
 
@@ -251,9 +309,10 @@ const struct {
     {"--size", &RawOptions::has_size},   {"--view", &RawOptions::has_view}, {"--separatrix", &RawOptions::separatrix},
     {"--csv", &RawOptions::has_csv},     {"--manifolds", &RawOptions::manifolds},
     {"--harmonic", &RawOptions::has_harmonic}, {"--ratio", &RawOptions::has_ratio},
-    {"--harmonic-phase", &RawOptions::has_harmonic_phase},
+    {"--harmonic-phase", &RawOptions::has_harmonic_phase}, {"--axes", &RawOptions::axes},
+    {"--flip", &RawOptions::flip}, {"--colours", &RawOptions::has_colours}, {"--orbit", &RawOptions::has_orbits},
+    {"--phases", &RawOptions::has_phases}, {"--shard", &RawOptions::has_shard}, {"--resume", &RawOptions::resume},
 };
-
 bool parse_harmonic(const RawOptions& raw, CliOptions* out, char* message, size_t size) {
     if (raw.has_harmonic) {
         long long n = 0;
@@ -279,6 +338,11 @@ bool parse_harmonic(const RawOptions& raw, CliOptions* out, char* message, size_
     return true;
 }
 
+// The first option given that only a scan's table takes (--csv also goes with --track), or null.
+const char* scan_only(const RawOptions& r) {
+    return r.has_csv ? "--csv" : r.has_phases ? "--phases" : r.has_shard ? "--shard" : r.resume ? "--resume" : nullptr;
+}
+
 // The first option of the table that was given, or null.
 const char* first_optional_given(const RawOptions& r) {
     for (const auto& o : OPTIONAL_OPTIONS)
@@ -292,6 +356,10 @@ const char* first_drawing_option(const RawOptions& r, bool with_size) {
            : r.has_view            ? "--view"
            : r.separatrix          ? "--separatrix"
            : r.manifolds           ? "--manifolds"
+           : r.axes                ? "--axes"
+           : r.flip                ? "--flip"
+           : r.has_colours         ? "--colours"
+           : r.has_orbits          ? "--orbit"
                                    : nullptr;
 }
 
@@ -325,6 +393,30 @@ bool parse_values(const RawOptions& raw, CliOptions* out, char* message, size_t 
     if (raw.has_view && !parse_view(raw.view, out, message, size)) return false;
     out->separatrix = raw.separatrix;
     out->manifolds = raw.manifolds;
+    out->axes = raw.axes;
+    out->flip = raw.flip;
+    if (raw.has_colours) {
+        if (raw.colours != "program" && raw.colours != "log")
+            return fail(message, size, "--colours", raw.colours, "expected program or log");
+        out->scale = raw.colours == "log" ? 1 : 0;
+    }
+    if (raw.orbits.size() > (size_t)CLI_MAX_ORBITS) {
+        snprintf(message, size, "--orbit: at most %d orbits", CLI_MAX_ORBITS);
+        return false;
+    }
+    for (const std::string& o : raw.orbits) {
+        float x, xp;
+        if (!parse_pair(o, &x, &xp)) return fail(message, size, "--orbit", o, "expected X,XP, two finite numbers");
+        out->orbits.push_back(x);
+        out->orbits.push_back(xp);
+    }
+    if (raw.has_phases && raw.has_phase) {
+        snprintf(message, size, "--phase and --phases cannot be used together");
+        return false;
+    }
+    if (raw.has_phases && !parse_phases(raw.phases, out, message, size)) return false;
+    if (raw.has_shard && !parse_shard(raw.shard, out, message, size)) return false;
+    out->resume = raw.resume;
     return parse_harmonic(raw, out, message, size);
 }
 
@@ -357,21 +449,29 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
     }
     if (raw.has_render) {
         if (raw.render.empty()) return fail(message, size, "--render", "''", "needs a file name");
-        if (raw.has_csv) {
-            snprintf(message, size, "--csv goes with --scan or --track, not with --render");
+        if (const char* name = scan_only(raw)) {
+            snprintf(message, size, "%s goes with --scan%s, not with --render", name,
+                     raw.has_csv ? " or --track" : "");
             return false;
         }
         out->mode = CLI_RENDER;
         out->output = raw.render;
+        size_t n = raw.render.size();
+        out->svg = n >= 4 && (raw.render.compare(n - 4, 4, ".svg") == 0 || raw.render.compare(n - 4, 4, ".SVG") == 0);
     } else if (raw.has_scan) {
         if (!parse_scan(raw.scan, out, message, size)) return false;
         const char* name = raw.has_d ? "--d" : first_drawing_option(raw, false);
         if (!table_mode(raw, "--scan", name, "which draws the full map", "OUT.csv", message, size)) return false;
+        if (raw.resume && raw.csv == "-") {
+            snprintf(message, size, "--resume needs a CSV file to add to, not standard output (-)");
+            return false;
+        }
         out->mode = CLI_SCAN;
         out->output = raw.csv;
     } else if (raw.has_track) {
         if (!parse_track(raw.track, out, message, size)) return false;
         const char* name = first_drawing_option(raw, true);
+        if (!name) name = raw.has_phases ? "--phases" : raw.has_shard ? "--shard" : raw.resume ? "--resume" : nullptr;
         if (!table_mode(raw, "--track", name, "which draws nothing", "OUT.csv (or - for standard output)", message,
                         size))
             return false;
@@ -399,24 +499,32 @@ bool cli_check_config_value(const char* key, const char* value, bool is_cells, c
     return false;
 }
 
-double cli_scan_d(const CliOptions& o, int k) {
-    if (o.scan_count <= 1 || k <= 0) return o.scan_from;
-    if (k >= o.scan_count - 1) return o.scan_to;
-    // Rounded to 15 digits, so that 0:1.6:3 gives 0.8 and not 0.7999999999999999:
-    // the table shows d as it would be typed, and the map is drawn with that d.
+// Point k of n evenly spaced from a to b, the ends exact, rounded to 15 digits
+// so that 0:1.6:3 gives 0.8 and not 0.7999999999999999: the table shows the
+// value as it would be typed, and the map is drawn with that value.
+static double spaced(double a, double b, int n, int k) {
+    if (n <= 1 || k <= 0) return a;
+    if (k >= n - 1) return b;
     char text[32];
-    snprintf(text, sizeof text, "%.15g", o.scan_from + (o.scan_to - o.scan_from) * k / (o.scan_count - 1));
+    snprintf(text, sizeof text, "%.15g", a + (b - a) * k / (n - 1));
     return strtod(text, nullptr);
 }
+
+double cli_scan_d(const CliOptions& o, int k) { return spaced(o.scan_from, o.scan_to, o.scan_count, k); }
+
+double cli_scan_phase(const CliOptions& o, int k) { return spaced(o.phases_from, o.phases_to, o.phases_count, k); }
 
 std::string cli_help_text() {
     std::string s =
         "Usage: tessaline                 the viewer, full screen\n"
         "       tessaline --render OUT.png [--phase DEG] [--d VALUE] [--cells N] [--size WxH]\n"
-        "                 [--view X0,X1,P0,P1] [--separatrix] [--manifolds]\n"
+        "                 [--view X0,X1,P0,P1] [--separatrix] [--manifolds] [--orbit X,XP]...\n"
+        "                 [--axes] [--flip] [--colours program|log]\n"
         "                 [--harmonic H --ratio R --harmonic-phase DEG]\n"
-        "       tessaline --scan D0:D1:N [--phase DEG] [--cells N] [--size WxH]\n"
-        "                 [--harmonic H --ratio R --harmonic-phase DEG] --csv OUT.csv\n"
+        "       tessaline --render OUT.svg ... (the same figure as SVG)\n"
+        "       tessaline --scan D0:D1:N [--phase DEG | --phases P0:P1:M] [--cells N] [--size WxH]\n"
+        "                 [--harmonic H --ratio R --harmonic-phase DEG] [--shard K/N] [--resume]\n"
+        "                 --csv OUT.csv\n"
         "       tessaline --track X,XP [--phase DEG] [--d VALUE] [--cells N] --csv OUT.csv|-\n"
         "       tessaline --help | --version\n"
         "\n"
@@ -442,6 +550,17 @@ std::string cli_help_text() {
         "  --harmonic H         second RF harmonic's number, 2 to 8 (default: config.txt, else 2)\n"
         "  --ratio R            its voltage ratio, 0 to 2; 0 is none (default: config.txt, else 0)\n"
         "  --harmonic-phase DEG its phase in degrees (default: config.txt, else 0)\n"
+        "  --orbit X,XP         track the start (X, XP) with the map's d and draw its points\n"
+        "                       (up to 16 times)\n"
+        "  --axes               a figure: frame, ticks, axis titles, title and colour legend;\n"
+        "                       --size is the whole figure, the map's rectangle is recorded\n"
+        "  --flip               +xp at the top\n"
+        "  --colours log        viridis over log(cells survived) (default: program, the\n"
+        "                       viewer's colours)\n"
+        "  --phases P0:P1:M     scan M phases from P0 to P1 degrees too (a phase column)\n"
+        "  --shard K/N          write only rows K, K+N, K+2N, ... (1 <= K <= N)\n"
+        "  --resume             keep the rows OUT.csv holds for the same scan, add the rest,\n"
+        "                       each row written as it is made\n"
         "  -h, --help           this text\n"
         "  --version            the program's name, version and licence\n"
         "\n"

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "app/model/map_space.h"
 #include "app/model/viewer_keys.h"
@@ -40,7 +41,19 @@ struct CliOptions {
     bool has_harmonic = false, has_ratio = false, has_harmonic_phase = false;
     int harmonic = 2;
     double ratio = 0, harmonic_phase_degrees = 0;
+    // Figures (--render): frame, ticks and legend; +xp at the top; the colour scale (MapScale).
+    bool axes = false, flip = false;
+    int scale = 0;
+    bool svg = false;           // the output's name ends in .svg
+    std::vector<float> orbits;  // --orbit X,XP starts, (x, xp) pairs
+    // Scans over phase too (--phases), one interleaved part of the rows (--shard), resumed (--resume).
+    double phases_from = 0, phases_to = 0;
+    int phases_count = 0;       // 0: the one phase of --phase or config.txt
+    int shard = 1, shards = 1;  // rows k with k % shards == shard - 1
+    bool resume = false;
 };
+
+const int CLI_MAX_ORBITS = 16;
 
 // Parses argv[1 .. argc-1] (argv[0] is the program). True when they make a
 // valid request (no arguments at all: the viewer); false with one line, no
@@ -54,6 +67,8 @@ bool cli_check_config_value(const char* key, const char* value, bool is_cells, c
 
 // d of map k of a scan (0 .. scan_count-1): evenly spaced, ends exact.
 double cli_scan_d(const CliOptions& o, int k);
+// Phase in degrees of phase k of --phases (0 .. phases_count-1), spaced alike.
+double cli_scan_phase(const CliOptions& o, int k);
 
 // The --help text (usage, the viewer's keys, exit codes) and the --version
 // text (name and version, then copyright and licence, each line ended).

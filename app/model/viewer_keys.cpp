@@ -24,6 +24,8 @@ void harmonic(ViewerState* s, bool) { state_next_harmonic(s); }
 void harmonic_phase(ViewerState* s, bool shift) { state_turn_harmonic_phase(s, shift ? -10 : 10); }
 void manifolds(ViewerState* s, bool) { state_toggle_manifolds(s); }
 void tune_plot(ViewerState* s, bool) { state_toggle_tune_plot(s); }
+void axes(ViewerState* s, bool) { state_toggle_axes(s); }
+void flip_xp(ViewerState* s, bool) { state_toggle_flip(s); }
 // The driver ends the loop on these (asked_to_end); the state has nothing to do.
 void end(ViewerState*, bool) {}
 
@@ -52,6 +54,8 @@ const ViewerKey viewer_keys[] = {
     {"R / Shift+R", "second harmonic's voltage ratio +0.05 / -0.05 (0 to 2; 0 is off)", {{'R', ratio}}},
     {"N", "second harmonic's number: the next one (2 to 8)", {{'N', harmonic}}},
     {"J / Shift+J", "second harmonic's phase +10 / -10 degrees", {{'J', harmonic_phase}}},
+    {"A", "axes: ticks, labels and the colour legend on / off", {{'A', axes}}},
+    {"V", "flip: +xp at the top / at the bottom", {{'V', flip_xp}}},
     {"Escape, Q", "quit (phase and cells changed with keys go to config.txt)", {{VK_CODE_ESCAPE, end}, {'Q', end}}},
 };
 const int viewer_key_count = (int)(sizeof viewer_keys / sizeof viewer_keys[0]);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "app/model/map_space.h"
 #include "app/model/physics.h"
@@ -183,6 +184,20 @@ static void orbits_follow_map(ViewerState* s) {
     }
 }
 
+void state_toggle_axes(ViewerState* s) {
+    flip(s, &s->axes_shown);
+}
+
+void state_toggle_flip(ViewerState* s) {
+    flip(s, &s->flipped);
+}
+
+ViewWindow state_shown_view(const ViewerState& s) {
+    ViewWindow v = s.view;
+    if (s.flipped) std::swap(v.xp0, v.xp1);
+    return v;
+}
+
 void state_click(ViewerState* s, int px, int py, int w, int h) {
     // Unlocked, the step follows the pointer and the click's own map would be
     // gone at once; a click there is no control at all.
@@ -224,17 +239,26 @@ static void apply_key(ViewerState* s, uint16_t press) {
     if (KeyAction act = viewer_key_action((unsigned char)(press & 0xFF))) act(s, (press & KEY_PRESS_SHIFT) != 0);
 }
 
-void apply_input(ViewerState* s, const ViewerInput& in) {
-    if (in.minimised || in.width <= 0 || in.height <= 0) {
+void apply_input(ViewerState* s, const ViewerInput& raw) {
+    if (raw.minimised || raw.width <= 0 || raw.height <= 0) {
         s->dragging = false;  // the release may never reach us
         return;
+    }
+    // Flipped, the pointer's rows are mirrored, so that the controls work in the view's own orientation.
+    ViewerInput in = raw;
+    if (s->flipped) {
+        in.mouse_y = in.height - 1 - in.mouse_y;
+        in.click_y = in.height - 1 - in.click_y;
     }
     state_drag(s, (in.buttons & 2) != 0, in.mouse_x, in.mouse_y, in.width, in.height);
     s->last_mouse_x = in.mouse_x;
     s->last_mouse_y = in.mouse_y;
     if (s->notice[0] && in.now >= s->notice_until) s->notice[0] = 0;
     for (int i = 0; i < in.press_count; i++) apply_key(s, in.presses[i]);
-    if (in.clicks & 1) state_click(s, in.click_x, in.click_y, in.width, in.height);
+    if ((in.clicks & 1) && !s->d_locked)
+        state_notice(s, "d follows the pointer: press Space to lock it, then click to track an orbit", in.now);
+    else if (in.clicks & 1)
+        state_click(s, in.click_x, in.click_y, in.width, in.height);
     if (in.wheel != 0) state_zoom(s, in.wheel / 120.0, in.mouse_x + 0.5, in.mouse_y + 0.5, in.width, in.height);
     state_follow_pointer(s, in.mouse_x, in.width);
     orbits_follow_map(s);

@@ -59,6 +59,8 @@ struct ViewerState {
     bool plot_shown;        // G
     bool manifolds_shown;   // M
     bool tune_plot_shown;   // T
+    bool axes_shown;        // A: ticks, labels and the colour legend
+    bool flipped;           // V: +xp at the top; the view itself keeps xp0 at the top
     OrbitStart orbits[viewer_max_orbits];  // oldest first
     int orbit_count;
     int orbit_serial;       // the next orbit's
@@ -102,6 +104,10 @@ void state_next_harmonic(ViewerState* s);
 void state_turn_harmonic_phase(ViewerState* s, double degrees);
 void state_toggle_manifolds(ViewerState* s);
 void state_toggle_tune_plot(ViewerState* s);
+void state_toggle_axes(ViewerState* s);
+void state_toggle_flip(ViewerState* s);
+// The view as drawn: upside down when flipped (xp0 then at the bottom).
+ViewWindow state_shown_view(const ViewerState& s);
 // An orbit from the pixel at (px, py) of a w x h window while d is locked;
 // otherwise nothing at all.
 void state_click(ViewerState* s, int px, int py, int w, int h);

@@ -90,10 +90,9 @@ void orbits_to_pixels(Orbits* o, const ViewWindow& v, int w, int h) {
     o->pixels_valid = true;
 }
 
-void orbits_draw(Orbits* o, const ViewerState& s, int w, int h) {
+void orbits_draw(Orbits* o, const ViewerState& s, const ViewWindow& v, int w, int h) {
     if (s.orbit_count == 0 && o->count == 0) return;
     orbits_sync(o, s);
-    const ViewWindow& v = s.view;
     if (!o->pixels_valid || o->pixels_w != w || o->pixels_h != h || !view_equal(o->pixels_view, v))
         orbits_to_pixels(o, v, w, h);
     if (o->pixels.empty()) return;

@@ -41,7 +41,7 @@ void orbits_sync(Orbits* o, const ViewerState& s);
 // Each track's points that fall in view v of a w x h window, as pixel centres
 // (x, y pairs); firsts and lengths say which belong to which track.
 void orbits_to_pixels(Orbits* o, const ViewWindow& v, int w, int h);
-// Syncs, converts when needed and draws; nothing at all without orbits.
-void orbits_draw(Orbits* o, const ViewerState& s, int w, int h);
+// Syncs, converts to view v (as drawn) when needed and draws; nothing at all without orbits.
+void orbits_draw(Orbits* o, const ViewerState& s, const ViewWindow& v, int w, int h);
 // The last orbit's tune and amplitude for the status line; empty without orbits.
 void orbit_tune_text(const Orbits& o, char* out, size_t size);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/model/physics.h"
 #include "app/overlays/harmonic_overlay.h"
@@ -14,8 +15,10 @@
 
 namespace {
 
-// Rows from ra to rb (fractional, ra <= rb) as a run of whole rows inside 0 .. h-1; false when none are.
+// Rows between ra and rb (fractional, either first: a flipped view
+// swaps them) as a run of whole rows inside 0 .. h-1; false when none are.
 bool row_span(double ra, double rb, int h, int* r0, int* r1) {
+    if (ra > rb) std::swap(ra, rb);
     if (!(rb >= 0 && ra < h)) return false;  // also false for NaN
     *r0 = (int)std::max(0.0, std::floor(ra));
     *r1 = (int)std::min(h - 1.0, std::floor(rb));

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/model/map_space.h"
+#include "app/model/pointer_probe.h"
 #include "app/model/viewer_keys.h"
 #include "app/overlays/overlay_draw.h"
 #include "framework/draw/draw2d.h"
@@ -86,6 +87,10 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
     n = strlen(text);
     if (s.status_shown && orbit && orbit[0]) n += snprintf(text + n, sizeof text - n, "   %s", orbit);
     n = std::min(n, sizeof text - 1);
+    char probe[96];
+    pointer_probe_text(s, graphics.width, graphics.height, probe, sizeof probe);
+    if (s.status_shown && probe[0]) n += snprintf(text + n, sizeof text - n, "   %s", probe);
+    n = std::min(n, sizeof text - 1);
     if (s.notice[0]) snprintf(text + n, sizeof text - n, "   %s", s.notice);
     float h = font_line_height;
     float y = graphics.height - h - 4;
@@ -93,15 +98,28 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
     draw_text_once(6, y + 2, 0, 0, text, 0xFFFFFF);
 }
 
+// What the picture means, under the keys.
+static const char* const HELP_NOTES[] = {
+    "Colours: the cells a particle starting at the pixel survives - dark blue 1, blue 2, cyan about 10,",
+    "nearly white about 100 and more; black survives every cell tracked (the bucket).",
+    "d: the step of one cell, so cells x d is the time tracked; the tune is the phase advance per cell.",
+    "Separatrix (S): the bucket's edge in the limit d -> 0, which a small step's black bucket fills.",
+    "Orbits (click): one start tracked in float as the map tracks it, a dot per cell; the area plot (G):",
+    "the measured black area against d, the continuum area in yellow. Axes (A): the legend's colours.",
+};
+static const int HELP_NOTE_COUNT = (int)(sizeof HELP_NOTES / sizeof HELP_NOTES[0]);
+
 void help_draw() {
     const int lines = viewer_key_count;
     float h = font_line_height + 2;
-    int key_w = 0, text_w = 0;
+    int key_w = 0, text_w = 0, note_w = 0;
     for (int i = 0; i < lines; i++) {
         key_w = std::max(key_w, text_width(viewer_keys[i].keys));
         text_w = std::max(text_w, text_width(viewer_keys[i].action));
     }
-    float w = key_w + text_w + 3 * 16.0f, height = lines * h + 2 * 12.0f;
+    for (const char* note : HELP_NOTES) note_w = std::max(note_w, text_width(note));
+    float w = std::max(key_w + text_w + 16.0f, (float)note_w) + 2 * 16.0f;
+    float height = (lines + 1 + HELP_NOTE_COUNT) * h + 2 * 12.0f;
     float x = (graphics.width - w) / 2, y = (graphics.height - height) / 2;
     shade_box(x, y, w, height, overlay_band_colour);
     begin_text();
@@ -109,5 +127,6 @@ void help_draw() {
         draw_text(x + 16, y + 12 + i * h, 0, 0, viewer_keys[i].keys, 0xFFFF80);
         draw_text(x + 32 + key_w, y + 12 + i * h, 0, 0, viewer_keys[i].action, 0xFFFFFF);
     }
+    for (int i = 0; i < HELP_NOTE_COUNT; i++) draw_text(x + 16, y + 12 + (lines + 1 + i) * h, 0, 0, HELP_NOTES[i], 0xC0C0C0);
     end_text();
 }

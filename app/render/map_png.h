@@ -6,10 +6,10 @@
 #include <string>
 
 #include "app/model/harmonic.h"
+#include "app/model/real_text.h"
 #include "app/model/view_window.h"
+#include "framework/window/png.h"
 
-// Shortest text that reads back as the same double; "nan" for any NaN.
-std::string real_text(double v);
 
 // Saves the w x h pixels at the top-left of the current read buffer (the
 // window's back buffer or an offscreen target), written whole. True when the
@@ -17,6 +17,14 @@ std::string real_text(double v);
 // ratio and "harmonic phase" (degrees).
 bool save_map_png(const char* filename, int w, int h, double phase_degrees, double d, int cells,
                   const ViewWindow& view, const Harmonic& second = Harmonic());
+
+// The chunk of a picture drawn with +xp at the top (--render --flip, the viewer's V).
+extern const PngText map_png_flipped;
+
+// The same with more chunks after those (a figure's map rectangle, its orientation, its scale).
+bool save_figure_png(const char* filename, int w, int h, double phase_degrees, double d, int cells,
+                     const ViewWindow& view, const PngText* more, int more_count,
+                     const Harmonic& second = Harmonic());
 
 // The first "tessaline-NNNN.png" (four digits or more) from number `from` on
 // that names nothing in the working folder, into name; returns its number, or

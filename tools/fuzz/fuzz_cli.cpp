@@ -49,5 +49,13 @@ TESS_FUZZ_TARGET(cli, nullptr) {
         fuzz_require(std::isfinite(o.track_x) && std::isfinite(o.track_xp), "a finite start to track");
     if (o.mode == CLI_RENDER || o.mode == CLI_SCAN || o.mode == CLI_TRACK)
         fuzz_require(!o.output.empty(), "an output file");
+    fuzz_require(o.shard >= 1 && o.shard <= o.shards, "a shard of the scan");
+    fuzz_require(o.orbits.size() % 2 == 0 && o.orbits.size() <= 2 * CLI_MAX_ORBITS, "orbits in pairs");
+    for (float v : o.orbits) fuzz_require(std::isfinite(v), "finite orbit starts");
+    if (o.phases_count > 0) {
+        fuzz_require((long long)o.phases_count * o.scan_count <= CLI_MAX_SCAN_POINTS, "phases times d within bounds");
+        for (int k : {0, o.phases_count / 2, o.phases_count - 1})
+            fuzz_require(std::isfinite(cli_scan_phase(o, k)), "finite scan phase");
+    }
     return 0;
 }
