@@ -48,18 +48,39 @@ void state_turn_phase(ViewerState* s, double degrees) {
     s->phase_changed = true;
 }
 
-void state_double_cells(ViewerState* s) {
+// The counts Up and Down step through: 1, 2, 5 x 10^n up to the cap.
+static int cell_step(int k) {
+    static const int mantissa[3] = {1, 2, 5};
+    int n = mantissa[k % 3];
+    for (int i = 0; i < k / 3; i++) n *= 10;
+    return n;
+}
+
+void state_cells_up(ViewerState* s) {
     mark_used(s);
     if (s->cells >= viewer_cells_cap) return;  // at or past the cap, Up leaves it
-    s->cells = s->cells < 1 ? 1 : std::min(s->cells * 2, viewer_cells_cap);
+    int k = 0;
+    while (cell_step(k) <= s->cells) k++;  // a count between steps goes to the next one up
+    s->cells = cell_step(k);
     s->cells_changed = true;
 }
 
-void state_halve_cells(ViewerState* s) {
+void state_cells_down(ViewerState* s) {
     mark_used(s);
-    int c = std::max(1, s->cells / 2);
-    s->cells_changed |= c != s->cells;
-    s->cells = c;
+    if (s->cells <= 1) return;
+    int k = 0;
+    while (cell_step(k + 1) < s->cells && cell_step(k + 1) <= viewer_cells_cap) k++;
+    s->cells = cell_step(k);
+    s->cells_changed = true;
+}
+
+void state_fine_d(ViewerState* s, int direction, bool coarse) {
+    if (!s->d_locked) return;  // the pointer sets d: a step would be gone at the next motion
+    mark_used(s);
+    const double step = coarse ? viewer_fine_d_coarse : viewer_fine_d_step;
+    // Onto the step's grid first, so that steps land on round values.
+    double k = direction > 0 ? std::floor(s->d / step + 1e-9) + 1 : std::ceil(s->d / step - 1e-9) - 1;
+    s->d = std::min(map_d_across, std::max(0.0, k * step));
 }
 
 void state_toggle_lock(ViewerState* s) {
