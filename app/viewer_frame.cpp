@@ -24,6 +24,7 @@ void viewer_frame_start(ViewerFrame* f) {
     f->orbits = {};
     f->plot = {};
     f->picture_number = 1;
+    f->have_drawn = false;
 }
 
 // P: the back buffer as it stands, overlays and all, under the next free name.
@@ -40,10 +41,21 @@ static void save_picture(ViewerState* s, int* number, double now) {
     state_notice(s, notice, now);
 }
 
+static MapInputs frame_map_inputs(const ViewerState& s) {
+    return {(float)s.d, s.phase, state_maxit(s), s.view, graphics.width, graphics.height};
+}
+
+bool viewer_frame_unchanged(const ViewerFrame* f, const ViewerState& s) {
+    if (!f->have_drawn || !state_same_picture(f->drawn, s)) return false;
+    MapInputs in = frame_map_inputs(s);
+    if (!map_view_settled(f->map, in)) return false;
+    return !(s.status_shown || s.plot_shown) || bucket_status_settled(f->bucket, in.d, in.phase, in.maxit);
+}
+
 void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now) {
     const ViewerState& s = *state;
     const int w = graphics.width, h = graphics.height;
-    MapInputs in = {(float)s.d, s.phase, state_maxit(s), s.view, w, h};
+    MapInputs in = frame_map_inputs(s);
     map_view_frame(&f->map, f->program, in, s.preview, now);
     if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, s.view, w, h);
     orbits_draw(&f->orbits, s, w, h);
@@ -55,5 +67,7 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
     overlay_draw(&f->overlay, s.d, s.phase, f->fragment_log, f->link_log);
     status_draw(s, f->map.progress, f->bucket);
     if (s.help_shown) help_draw();
+    f->drawn = s;  // before the save, whose notice is for the next frame
+    f->have_drawn = true;
     if (s.save_requested) save_picture(state, &f->picture_number, now);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "app/model/map_space.h"
 #include "app/model/physics.h"
@@ -213,6 +214,15 @@ void apply_input(ViewerState* s, const ViewerInput& in) {
     if (in.clicks & 1) state_click(s, in.click_x, in.click_y, in.width, in.height);
     if (in.wheel != 0) state_zoom(s, in.wheel / 120.0, in.mouse_x + 0.5, in.mouse_y + 0.5, in.width, in.height);
     state_follow_pointer(s, in.mouse_x, in.width);
+}
+
+bool state_same_picture(const ViewerState& a, const ViewerState& b) {
+    bool orbits = a.orbit_count == b.orbit_count && a.orbit_serial == b.orbit_serial;
+    return a.phase_degrees == b.phase_degrees && a.cells == b.cells && a.d == b.d && a.d_locked == b.d_locked &&
+           view_equal(a.view, b.view) && a.used == b.used && a.status_shown == b.status_shown &&
+           a.help_shown == b.help_shown && a.preview == b.preview && a.zoom_limited == b.zoom_limited &&
+           a.dragging == b.dragging && a.separatrix_shown == b.separatrix_shown && a.plot_shown == b.plot_shown &&
+           orbits && !a.save_requested && !b.save_requested && strcmp(a.notice, b.notice) == 0;
 }
 
 float state_maxit(const ViewerState& s) { return map_maxit(s.cells); }

@@ -99,6 +99,9 @@ void state_request_save(ViewerState* s);
 // A text for the status line, shown for viewer_notice_seconds from now.
 void state_notice(ViewerState* s, const char* text, double now);
 
+// Whether a and b show the same picture: everything drawn from the state agrees.
+bool state_same_picture(const ViewerState& a, const ViewerState& b);
+
 // The cell count as the program's limit: never past what its float counter can reach.
 float state_maxit(const ViewerState& s);
 

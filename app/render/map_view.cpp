@@ -284,6 +284,10 @@ static void draw_parts(MapView* m, GLuint program, const MapInputs& in, int targ
 
 // ---- the frame ----
 
+bool map_view_settled(const MapView& m, const MapInputs& in) {
+    return m.texture && m.held_whole && m.held_level == 1 && same_inputs(m.held, in);
+}
+
 // Half resolution costs a quarter of the full map, a quarter resolution a sixteenth.
 static int preview_level(const MapView* m) { return m->full_seconds / 4 <= 1.0 / 30 ? 2 : 4; }
 

@@ -550,10 +550,10 @@ class E2ETest(unittest.TestCase):
             xdotool("key", "--clearmodifiers", k)
             time.sleep(0.2 * SLOW)
 
-    def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, view=None, bottom_rows=0, timeout=20.0):
-        """Waits until the screen shows the map for d from pointer_x and the view window
-        (x0, x1, xp0, xp1; the full map by default); returns the picture."""
-        d = d_for_pointer(pointer_x)
+    def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, view=None, bottom_rows=0, timeout=20.0, d=None):
+        """Waits until the screen shows the map for d from pointer_x (or d itself) and the
+        view window (x0, x1, xp0, xp1; the full map by default); returns the picture."""
+        d = d_for_pointer(pointer_x) if d is None else d
         expected = map_reference(d, phase_degrees, maxit, view=view)
         last = {}
 
