@@ -8,6 +8,7 @@
 
 #include "app/model/map_space.h"
 #include "app/overlays/overlay_draw.h"
+#include "app/overlays/ui_scale.h"
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
@@ -46,27 +47,29 @@ PlotAxis plot_axis(double most) {
     return {std::ceil(most / step - 1e-9) * step, step};
 }
 
-static void text_at(double x, double y, const char* text, int colour) { draw_text((float)x, (float)y, 0, 0, text, colour); }
-
 void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w, int h) {
-    const double line = font_line_height;
-    const double bx = w - area_plot_w - 8, by = h - area_plot_h - line - 12;  // above the status line
-    const double left = bx + 52, right = bx + area_plot_w - 14, top = by + line + 12,
-                 bottom = by + area_plot_h - 2 * line - 12;
+    // Laid out in pixels of a 1080-row screen, k window pixels each.
+    const int k = ui_scale(h);
+    const double line = (double)font_line_height * k, pw = area_plot_w * k, ph = area_plot_h * k;
+    const double bx = w - pw - 8 * k, by = h - ph - line - 12 * k;  // above the status line
+    const double left = bx + 52 * k, right = bx + pw - 14 * k, top = by + line + 12 * k,
+                 bottom = by + ph - 2 * line - 12 * k;
+    auto text_at = [k](double x, double y, const char* text, int colour) { ui_text(k, x, y, text, colour); };
+    auto width = [k](const char* text) { return (double)text_width(text) * k; };
     double most = continuum;
     for (int i = 0; i < p.count; i++) most = std::max(most, p.samples[i].area);
     const PlotAxis y_axis = plot_axis(most * 1.05);
     auto px = [&](double d) { return left + (right - left) * d / map_d_across; };
     auto py = [&](double a) { return bottom - (bottom - top) * a / y_axis.top; };
 
-    shade_box(bx, by, area_plot_w, area_plot_h, overlay_band_colour);
+    shade_box(bx, by, pw, ph, overlay_band_colour);
     begin_overlay_pixels();
     glBegin(GL_LINES);
     line_vertices(left, top, left, bottom, AXIS_COLOUR);
     line_vertices(left, bottom, right, bottom, AXIS_COLOUR);
-    for (int k = 0; k <= (int)map_d_across; k++) line_vertices(px(k), bottom, px(k), bottom + 4, AXIS_COLOUR);
+    for (int i = 0; i <= (int)map_d_across; i++) line_vertices(px(i), bottom, px(i), bottom + 4 * k, AXIS_COLOUR);
     for (double a = 0; a <= y_axis.top * (1 + 1e-9); a += y_axis.step)
-        line_vertices(left - 4, py(a), left, py(a), AXIS_COLOUR);
+        line_vertices(left - 4 * k, py(a), left, py(a), AXIS_COLOUR);
     if (current_d >= 0 && current_d <= map_d_across)
         line_vertices(px(current_d), top, px(current_d), bottom, CURRENT_COLOUR);
     if (continuum > 0) line_vertices(left, py(continuum), right, py(continuum), separatrix_colour);
@@ -76,24 +79,24 @@ void area_plot_draw(const AreaPlot& p, double continuum, double current_d, int w
     glEnd();
     glBegin(GL_QUADS);
     for (int i = 0; i < p.count; i++)
-        box_vertices(px(p.samples[i].d) - 1.5, py(p.samples[i].area) - 1.5, 3, 3, MEASURED_COLOUR);
+        box_vertices(px(p.samples[i].d) - 1.5 * k, py(p.samples[i].area) - 1.5 * k, 3 * k, 3 * k, MEASURED_COLOUR);
     glEnd();
     end_overlay_pixels();
 
     // All texts in one bracket: the title row lies above every line drawn.
-    begin_text();
-    text_at(bx + 8, by + 6, "bucket area against d", AXIS_COLOUR);
-    text_at(right - text_width("measured  continuum"), by + 6, "measured", MEASURED_COLOUR);
-    text_at(right - text_width("continuum"), by + 6, "continuum", separatrix_colour);
+    begin_ui_text(k);
+    text_at(bx + 8 * k, by + 6 * k, "bucket area against d", AXIS_COLOUR);
+    text_at(right - width("measured  continuum"), by + 6 * k, "measured", MEASURED_COLOUR);
+    text_at(right - width("continuum"), by + 6 * k, "continuum", separatrix_colour);
     char label[32];
-    for (int k = 0; k <= (int)map_d_across; k++) {
-        snprintf(label, sizeof label, "%d", k);
-        text_at(px(k) - text_width(label) / 2.0, bottom + 5, label, AXIS_COLOUR);
+    for (int i = 0; i <= (int)map_d_across; i++) {
+        snprintf(label, sizeof label, "%d", i);
+        text_at(px(i) - width(label) / 2.0, bottom + 5 * k, label, AXIS_COLOUR);
     }
-    text_at((left + right - text_width("d")) / 2, bottom + 5 + line, "d", AXIS_COLOUR);
+    text_at((left + right - width("d")) / 2, bottom + 5 * k + line, "d", AXIS_COLOUR);
     for (double a = 0; a <= y_axis.top * (1 + 1e-9); a += y_axis.step) {
         snprintf(label, sizeof label, "%g", std::fabs(a) < y_axis.step / 2 ? 0.0 : a);
-        text_at(left - 8 - text_width(label), py(a) - line / 2, label, AXIS_COLOUR);
+        text_at(left - 8 * k - width(label), py(a) - line / 2, label, AXIS_COLOUR);
     }
-    end_text();
+    end_ui_text();
 }
