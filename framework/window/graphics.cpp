@@ -59,7 +59,8 @@ int open_graphics(int width, int height, const char* title) {
     memset(g.keys, 0, sizeof g.keys);
     memset(g.keys_before, 0, sizeof g.keys_before);
 
-    if (!plat_register_window_class(g.instance, g.icon, g.window_class)) fatal_error("Failed To Register The Window Class.");
+    if (!plat_register_window_class(g.instance, g.icon, g.window_class))
+        fatal_error("Failed To Register The Window Class.");
     g.hwnd = plat_create_window(title ? title : "", g.windowed ? STYLE_FRAMED : STYLE_POPUP, wx, wy, ww, wh,
                                 g.instance);
     if (!g.hwnd) fatal_error("Window Creation Error.");
