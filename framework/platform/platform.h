@@ -102,6 +102,10 @@ void plat_post_quit_message(int code);             // PostQuitMessage
 bool plat_is_iconic(void* window);                 // IsIconic
 void plat_set_topmost(void* window);               // SetWindowPos(HWND_TOPMOST, SWP_NOMOVE | SWP_NOSIZE)
 void plat_minimise(void* window);                  // CloseWindow: minimise, not destroy; restorable
+// Whether the keyboard now goes to another top-level window than `window`
+// (GetForegroundWindow is another window, not none or the desktop; X11: the
+// input focus is on another window, not none, the pointer's or the root).
+bool plat_focus_elsewhere(void* window);
 void plat_keyboard_state(unsigned char keys[256]); // GetKeyboardState, indexed by virtual-key code:
                                                    // this program's keys, none held while it has no focus
 void plat_sleep(unsigned milliseconds);            // Sleep, at the system's finest timer resolution

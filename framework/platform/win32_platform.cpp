@@ -133,6 +133,11 @@ void plat_set_topmost(void* window) {
 
 void plat_minimise(void* window) { CloseWindow((HWND)window); }
 
+bool plat_focus_elsewhere(void* window) {
+    HWND front = GetForegroundWindow();
+    return front && front != (HWND)window && front != GetDesktopWindow();
+}
+
 void plat_keyboard_state(unsigned char keys[256]) { GetKeyboardState(keys); }
 
 void plat_sleep(unsigned milliseconds) {

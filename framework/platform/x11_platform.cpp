@@ -122,15 +122,6 @@ unsigned button_bits(unsigned state) {
 
 void push(unsigned message, MsgWParam w, MsgLParam l) { x.queue.push_back({message, w, l}); }
 
-// Whether the keyboard now goes to a window other than ours: not to none, the
-// pointer's window or the root, which a manager leaves it with between windows.
-bool another_window_focused() {
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(x.display, &focus, &revert);
-    return focus != None && focus != PointerRoot && focus != DefaultRootWindow(x.display) && focus != x.window;
-}
-
 // One X event becomes zero or more messages (a key press also gives its characters,
 // as TranslateMessage would).
 void translate(XEvent& e) {
@@ -197,7 +188,7 @@ void translate(XEvent& e) {
             x.grabbed = true;
         } else {
             x.focused = x.grabbed = false;
-            if (another_window_focused()) push(MSG_ACTIVATEAPP, 0, 0);  // as Windows tells a deactivated program
+            push(MSG_ACTIVATEAPP, 0, 0);  // as Windows tells a deactivated program
         }
         break;
     case Expose:
@@ -531,6 +522,16 @@ bool plat_is_iconic(void*) { return x.iconic; }
 // manager, so it is made only while something covers the window.
 void plat_set_topmost(void* window) {
     if (x.display && window && !x.destroyed && x.obscured) XRaiseWindow(x.display, (Window)window);
+}
+
+// None, the pointer's window and the root are where a manager leaves the
+// focus between windows, not another program's window.
+bool plat_focus_elsewhere(void* window) {
+    if (!x.display || !window) return false;
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(x.display, &focus, &revert);
+    return focus != None && focus != PointerRoot && focus != DefaultRootWindow(x.display) && focus != (Window)window;
 }
 
 void plat_minimise(void* window) {

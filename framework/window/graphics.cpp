@@ -213,9 +213,7 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
         return 0;
     }
     case MSG_ACTIVATEAPP:
-        // The keyboard went to another program's window, which the full-screen
-        // popup would hide: step aside as Alt+Tab does, until activated again.
-        if (wparam == 0 && !g.windowed && !plat_is_iconic(g.hwnd)) g.minimise_pending = true;
+        if (wparam == 0) g.deactivated = true;
         return plat_default_window_proc(window, message, wparam, lparam);
     case MSG_SYSKEYDOWN:
         return 0;  // keeps Alt and F10 from the system menu and Alt+F4 from closing

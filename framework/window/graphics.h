@@ -53,6 +53,7 @@ struct GraphicsState {
     // that leaves unchanged frames undrawn draws the next one; it clears this.
     bool repaint = true;
     bool minimise_pending = false;
+    bool deactivated = false;  // told that another program was activated: the pump looks where the focus went
     char typed[500] = {};  // typed characters, oldest first, zero-terminated
     uint32_t clear_colour = CLEAR_COLOUR_UNSET;  // last 0xRRGGBB given to glClearColor
 
