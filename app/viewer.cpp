@@ -12,6 +12,7 @@
 #include "framework/platform/entry.h"
 #include "framework/window/clock.h"
 #include "framework/window/error_log.h"
+#include "framework/window/frame_pace.h"
 #include "framework/window/graphics.h"
 
 static ViewerInput frame_input(double now) {
@@ -41,6 +42,7 @@ int app_main(const char*) {
     if (argc > 1) exit(command_line_main(argc, argv));
     GraphicsState& g = graphics;
     ViewerParams params = read_viewer_params();
+    g.window_class = "Tessaline";  // task bars and window rules know it by this
     if (!open_graphics(0, 0, "Tessaline")) return 0;
     static ViewerFrame frame;  // the logs it holds are never released: they live as long as the process
     viewer_frame_start(&frame);
@@ -51,8 +53,14 @@ int app_main(const char*) {
     ViewerInput input = frame_input(timer());
     for (;;) {
         apply_input(&state, input);
-        viewer_frame(&frame, &state, input.minimised, input.now);
-        end_frame(0);
+        if (g.repaint || !viewer_frame_unchanged(&frame, state)) {
+            g.repaint = false;
+            viewer_frame(&frame, &state, input.minimised, input.now);
+            end_frame(0);
+        } else {
+            overlay_skip(&frame.overlay);  // the picture on screen is this frame already
+        }
+        pace_frame();  // no faster than the screen shows frames
         if (pump_messages()) break;
         // Escape or Q tapped since the last pump counts too: a frame that takes
         // long (a huge cell count) must not miss a short press.

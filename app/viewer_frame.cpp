@@ -33,6 +33,7 @@ void viewer_frame_start(ViewerFrame* f) {
     f->tune_plot = {};
     f->picture_number = 1;
     f->harmonic_program = 0;
+    f->have_drawn = false;
 }
 
 // The second harmonic's program, built the first time it is on: a viewer
@@ -62,12 +63,24 @@ static void save_picture(ViewerState* s, int* number, double now) {
     state_notice(s, notice, now);
 }
 
+static MapInputs frame_map_inputs(const ViewerState& s) {
+    return {(float)s.d, s.phase, state_maxit(s), state_shown_view(s), graphics.width, graphics.height,
+            harmonic_uniforms(s.harmonic)};
+}
+
+bool viewer_frame_unchanged(const ViewerFrame* f, const ViewerState& s) {
+    if (!f->have_drawn || !state_same_picture(f->drawn, s)) return false;
+    MapInputs in = frame_map_inputs(s);
+    if (!map_view_settled(f->map, in)) return false;
+    return !(s.status_shown || s.plot_shown) || bucket_status_settled(f->bucket, in.d, in.phase, in.maxit);
+}
+
 void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now) {
     const ViewerState& s = *state;
     const int w = graphics.width, h = graphics.height;
     const bool second = harmonic_on(s.harmonic);
     const ViewWindow shown = state_shown_view(s);
-    MapInputs in = {(float)s.d, s.phase, state_maxit(s), shown, w, h, harmonic_uniforms(s.harmonic)};
+    MapInputs in = frame_map_inputs(s);
     const GLuint program = second ? harmonic_program(f) : f->program;
     // Measured only while something shows it, and never while minimised; the
     // plot's continuum area comes with the count's figures. The count draws
@@ -92,5 +105,7 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
     orbit_tune_text(f->orbits, orbit, sizeof orbit);
     status_draw(s, f->map.progress, f->bucket, orbit);
     if (s.help_shown) help_draw();
+    f->drawn = s;  // before the save, whose notice is for the next frame
+    f->have_drawn = true;
     if (s.save_requested) save_picture(state, &f->picture_number, now);
 }

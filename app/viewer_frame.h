@@ -30,6 +30,8 @@ struct ViewerFrame {
     ManifoldOverlay manifolds;
     TunePlot tune_plot;
     int picture_number;  // the next picture name to try
+    ViewerState drawn;   // the state of the last frame drawn
+    bool have_drawn;
 };
 
 // Once the window is open: the font loaded, the GL 2 entry points fetched, the
@@ -39,3 +41,7 @@ void viewer_frame_start(ViewerFrame* f);
 // The frame for the state, its input applied; `now` is the frame's clock
 // reading. Nothing is measured while the window is minimised.
 void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now);
+// Whether the frame for the state would be the last one drawn again: the same
+// state, the kept map whole and any bucket count final. The fps text aside,
+// the picture on screen is then the frame, and the driver need not draw it.
+bool viewer_frame_unchanged(const ViewerFrame* f, const ViewerState& state);

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""CPU the viewer takes while it is shown and while Alt+Tab has minimised it, in
-percent of one core (all its threads), each over a few seconds. Linux build; run
-under an X display, with or without a window manager:
+"""CPU the viewer takes while it is shown and idle (nothing changes: the paced
+loop leaves the kept picture on screen), while the pointer sweeps across it (a
+new map every frame, at most one per refresh), and while Alt+Tab has minimised
+it, in percent of one core (all its threads), each over a few seconds. Linux
+build; run under an X display (tools/with-xvfb.sh gives 1920 x 1080), with or
+without a window manager:
 
   tools/with-xvfb.sh /usr/bin/python3 bench/hidden_cpu.py build-linux/tessaline [seconds]
 """
@@ -41,13 +44,21 @@ def main():
             time.sleep(0.1)
         time.sleep(1)
         shown = percent(proc.pid, seconds)
+        sweep = subprocess.Popen(["sh", "-c", "while :; do for x in 100 500 900 1300 1700 1300 900 500; do "
+                                  "xdotool mousemove $x 540; sleep 0.02; done; done"])
+        moving = percent(proc.pid, seconds)
+        sweep.kill()
+        sweep.wait()
+        xdotool("mousemove", "960", "540")
+        time.sleep(0.5)
         xdotool("keydown", "alt", "keydown", "Tab")
         time.sleep(0.5)
         xdotool("keyup", "Tab", "keyup", "alt")
         time.sleep(1)
         hidden = percent(proc.pid, seconds)
         print("%-10s %8s" % ("viewer", "CPU %"))
-        print("%-10s %8.1f" % ("shown", shown))
+        print("%-10s %8.1f" % ("idle", shown))
+        print("%-10s %8.1f" % ("moving", moving))
         print("%-10s %8.1f" % ("minimised", hidden))
     finally:
         proc.kill()

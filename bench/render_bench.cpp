@@ -54,14 +54,20 @@ int main(int argc, char** argv) {
     const float phase = map_phase_radians(-30);
 
     char message[400];
+    double t_context = now_ms();
     void* context = plat_create_offscreen_context(message, sizeof message);
+    t_context = now_ms() - t_context;
     OffscreenTarget target;
     if (!context || !shaders_available() || !offscreen_open(&target, w, h, message, sizeof message)) {
         fprintf(stderr, "render_bench: %s\n", message);
         return 1;
     }
     printf("context: %s, %s\n", message, (const char*)glGetString(GL_RENDERER));
+    double t_program = now_ms();
     GLuint program = build_fragment_program(stability_fragment_source, nullptr, nullptr);
+    draw_stability_map(program, 0.1, phase, 1);  // the driver compiles its code for the program at the first draw
+    glFinish();
+    t_program = now_ms() - t_program;
     // The viewer's own quad and uniforms, and nothing else.
     double bare = mean_ms(
         [&] {
@@ -98,6 +104,8 @@ int main(int argc, char** argv) {
     printf("%-34s %10.1f ms\n", "bare shader loop (draw + finish)", bare);
     printf("%-34s %10.1f ms\n", "  read-back", readback);
     printf("%-34s %10.1f ms\n", "  PNG encoding", encode);
+    printf("%-34s %10.1f ms\n", "  context (first, once)", t_context);
+    printf("%-34s %10.1f ms\n", "  program and first draw (once)", t_program);
     printf("%-34s %10.1f ms\n", "--render", full);
     printf("%-34s %10.3f\n", "--render / bare loop", full / bare);
     for (int i = 0; i < 3; i++)

@@ -162,6 +162,42 @@ TEST_F(MapViewTest, PartsAcrossFramesAddUpToTheWholeMap) {
     EXPECT_TRUE(test_read_picture(W, H) == whole) << "the parts differ from the whole map";
 }
 
+TEST_F(MapViewTest, PartsStartFromThePreviousPictureMovedToTheNewView) {
+    struct Move {
+        const char* name;
+        ViewWindow view;
+        int (*old_x)(int), (*old_y)(int);  // the old pixel that lies under new pixel x, y; -1 beyond the old view
+    };
+    const ViewWindow full = view_full();
+    const Move moves[] = {
+        {"zoom x2 about the centre", view_zoomed(full, 2, W / 2.0, H / 2.0, W, H), [](int x) { return W / 4 + x / 2; },
+         [](int y) { return H / 4 + y / 2; }},
+        {"zoom x2 then pan right by a quarter", view_panned(view_zoomed(full, 2, W / 2.0, H / 2.0, W, H), W / 4, 0, W, H),
+         [](int x) { return x < W / 4 ? -1 : (x - W / 4) / 2 + W / 4; }, [](int y) { return H / 4 + y / 2; }},
+    };
+    for (const Move& m : moves) {
+        map_view_release(&view);
+        MapInputs in = inputs(0.3f, 400);
+        std::vector<uint32_t> before = frame(in);  // whole: the estimate stays under a second
+        view.parts_above = 0;
+        view.frame_budget = 0.002;
+        view.pass_seconds = 2.5e-9;
+        MapInputs moved = in;
+        moved.view = m.view;
+        std::vector<uint32_t> got = frame(moved, false, 1);
+        ASSERT_LT(view.progress, 0.5) << m.name;
+        // Below the part drawn, the old picture where it now lies.
+        std::vector<uint32_t> want, seen;
+        for (int y = (int)std::ceil(view.progress * H) + 8; y < H; y++)
+            for (int x = 0; x < W; x++) {
+                int ox = m.old_x(x), oy = m.old_y(y);
+                want.push_back(ox < 0 ? 0u : before[(size_t)oy * W + ox]);
+                seen.push_back(got[(size_t)y * W + x]);
+            }
+        EXPECT_GE(map_agreement(seen, want), 0.99) << m.name;
+    }
+}
+
 TEST_F(MapViewTest, HugeCellCountDrawsAPartAFrame) {
     // d = 0: every pixel survives every pass, the worst a map can cost.
     MapInputs in = inputs(0.0f, 16777215);

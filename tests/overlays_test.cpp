@@ -21,6 +21,7 @@
 #include "app/overlays/physics_overlay.h"
 #include "app/overlays/status.h"
 #include "app/render/map_count.h"
+#include "app/overlays/ui_scale.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
 #include "framework/window/graphics.h"
@@ -137,6 +138,13 @@ TEST(Overlays, AxesTicksFollowTheViewAndTheFlip) {
         EXPECT_EQ(cols, want_cols) << flipped;
     }
     delete_all_fonts();
+}
+
+TEST(Overlays, OwnTextsScaleWithTheScreenAndTheDesktop) {
+    struct Case { int height; double system; int k; };
+    for (Case c : {Case{1080, 1, 1}, {1440, 1, 1}, {2160, 1, 2}, {2160, 1.25, 2}, {4320, 1, 4}, {1080, 1.5, 2},
+                   {1080, 2, 2}, {2160, 3, 3}, {600, 1, 1}, {1, 0, 1}, {1080, 1e9, 1}})
+        EXPECT_EQ(ui_scale_for(c.height, c.system), c.k) << c.height << " rows at " << c.system;
 }
 
 TEST(Overlays, BucketCountWaitsForRestThenRunsInSlices) {

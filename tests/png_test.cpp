@@ -73,6 +73,36 @@ TEST(PngEncode, PixelsInEitherRowOrderAndTextsAfterTheHeader) {
     }
 }
 
+// The stream's matches against the pixel before and the row above, in every
+// kind of picture: flat bands, repeated rows, noise, and rows too long for
+// the row above to be within deflate's reach.
+TEST(PngEncode, PicturesOfEveryKindDecodeAgain) {
+    struct Kind {
+        const char* name;
+        int w, h;
+        unsigned char (*byte)(int x, int y, int c);
+    };
+    const Kind kinds[] = {
+        {"flat bands", 300, 40, [](int, int y, int c) { return (unsigned char)(y / 7 * 40 + c); }},
+        {"repeated rows", 257, 30, [](int x, int, int c) { return (unsigned char)(x * 3 + c * 11); }},
+        {"noise", 64, 64, [](int x, int y, int c) { return (unsigned char)((x * 2654435761u + y * 40503u + c * 97u) >> 13); }},
+        {"runs in a row beyond reach", 11000, 3,
+         [](int x, int y, int c) { return (unsigned char)(x / 500 == y ? 255 : x / 1000 * 20 + c); }},
+    };
+    for (const Kind& k : kinds) {
+        std::vector<unsigned char> rows((size_t)3 * k.w * k.h);
+        for (int y = 0; y < k.h; y++)
+            for (int x = 0; x < k.w; x++)
+                for (int c = 0; c < 3; c++) rows[((size_t)y * k.w + x) * 3 + c] = k.byte(x, y, c);
+        size_t size = 0;
+        unsigned char* png = png_encode(rows.data(), k.w, k.h, 3LL * k.w, false, nullptr, 0, &size);
+        ASSERT_NE(png, nullptr) << k.name;
+        TestPicture decoded = test_png_decode(png, size);
+        free(png);
+        EXPECT_TRUE(decoded.rgb == rows) << k.name << ": " << decoded.error;
+    }
+}
+
 TEST(PngEncode, RefusesBadKeywordsAndSizes) {
     unsigned char pixel[4] = {1, 2, 3, 0};
     size_t size = 12345;

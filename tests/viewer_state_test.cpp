@@ -2,6 +2,9 @@
 // apply_input with the frames that keys, wheel and pointer would give.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,21 +50,59 @@ TEST(ViewerStateTest, PhaseAndCellKeys) {
     EXPECT_EQ(s.phase, map_phase_radians(-11));  // converted as at start-up
     EXPECT_TRUE(s.status_shown);  // the first key brings it up
     EXPECT_FALSE(s.cells_changed);
-    for (int i = 0; i < 20; i++) Frame(0, 0, {UP}).apply(&s);
-    EXPECT_EQ(s.cells, viewer_cells_cap);  // 102400 is never reached
-    for (int i = 0; i < 40; i++) Frame(0, 0, {DOWN}).apply(&s);
-    EXPECT_EQ(s.cells, 1);
-    EXPECT_TRUE(s.phase_changed && s.cells_changed);
-    ViewerState none = fresh(0);
-    Frame(0, 0, {UP}).apply(&none);
-    EXPECT_EQ(none.cells, 1);
-    // Past the cap from the file: honoured and warned of; Up leaves it, Down halves it.
-    ViewerState big = fresh(300000);
-    EXPECT_TRUE(big.status_shown);
-    Frame(0, 0, {UP}).apply(&big);
-    EXPECT_EQ(big.cells, 300000);
-    Frame(0, 0, {DOWN}).apply(&big);
-    EXPECT_EQ(big.cells, 150000);
+    // Up walks 1, 2, 5 x 10^n to the cap and Down walks it back, every count on the way.
+    std::vector<int> steps;
+    for (std::string zeros; zeros.size() <= 5; zeros += "0")
+        for (const char* m : {"1", "2", "5"})
+            if (std::stoi(m + zeros) <= viewer_cells_cap) steps.push_back(std::stoi(m + zeros));
+    s = fresh(1);
+    std::vector<int> up = {s.cells}, down;
+    for (int i = 0; i < 20; i++) Frame(0, 0, {UP}).apply(&s), up.push_back(s.cells);
+    up.erase(std::unique(up.begin(), up.end()), up.end());
+    EXPECT_EQ(up, steps);
+    for (int i = 0; i < 20; i++) down.insert(down.begin(), s.cells), Frame(0, 0, {DOWN}).apply(&s);
+    down.erase(std::unique(down.begin(), down.end()), down.end());
+    EXPECT_EQ(down, steps);
+    EXPECT_TRUE(s.cells_changed);
+    // A count between steps (from the file) goes to the next step in the direction pressed;
+    // past the cap Up leaves it, honoured and warned of.
+    struct Between { int cells, key, after; };
+    for (Between b : {Between{97, UP, 100}, {97, DOWN, 50}, {100, DOWN, 50}, {0, UP, 1}, {3, DOWN, 2}, {3, UP, 5},
+                      {300000, UP, 300000}, {300000, DOWN, viewer_cells_cap}, {99999, UP, viewer_cells_cap}}) {
+        ViewerState t = fresh(b.cells);
+        Frame(0, 0, {(uint16_t)b.key}).apply(&t);
+        EXPECT_EQ(t.cells, b.after) << b.cells << " key " << b.key;
+        EXPECT_EQ(t.status_shown, true);
+    }
+}
+
+TEST(ViewerStateTest, BracketsStepALockedD) {
+    const uint16_t LB = 0xDB, RB = 0xDD;
+    ViewerState s = fresh();
+    Frame(1000, 0, {LB, RB}).apply(&s);
+    EXPECT_DOUBLE_EQ(s.d, 1000.0 / W * map_d_across);  // unlocked: the pointer's, brackets do nothing
+    Frame(1000, 0, {SPACE}).apply(&s);
+    const double start = s.d;  // 2.6041666...
+    struct Case { std::vector<uint16_t> keys; double d; };
+    for (const Case& c : {Case{{RB}, std::floor(start * 1000 + 1) / 1000}, Case{{LB}, std::ceil(start * 1000 - 1) / 1000},
+                          Case{{RB, RB, RB}, std::floor(start * 1000 + 3) / 1000},
+                          Case{{RB | SHIFT}, std::floor(start * 100 + 1) / 100},
+                          Case{{LB | SHIFT, LB | SHIFT}, std::ceil(start * 100 - 2) / 100}}) {
+        ViewerState t = s;
+        Frame f(0, 0);  // the pointer moves away: the locked d stays the brackets'
+        f.keys = c.keys;
+        f.apply(&t);
+        EXPECT_NEAR(t.d, c.d, 1e-12) << c.keys.size();
+        char line[512];
+        status_text(t, 1, line, sizeof line);
+        char shown[32];
+        snprintf(shown, sizeof shown, "d %g locked", c.d);
+        EXPECT_NE(std::string(line).find(shown), std::string::npos) << line;
+    }
+    ViewerState low = s;
+    low.d = 0.0004;
+    Frame(0, 0, {LB, LB}).apply(&low);
+    EXPECT_EQ(low.d, 0);  // never below 0
 }
 
 // The phase keys, and a phase from the file, wrap into (-180, 180].

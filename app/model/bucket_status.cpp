@@ -59,6 +59,11 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
     return true;
 }
 
+bool bucket_status_settled(const BucketStatus& b, float d, float phase, float maxit) {
+    return b.seen && d == b.d && phase == b.phase && maxit == b.maxit &&
+           (b.have || maxit > b.max_cells || !b.figures.exists);
+}
+
 float bucket_status_progress(const BucketStatus& b) {
     return b.have ? 1.0f : b.counting ? bucket_count_progress(b.count) : 0.0f;
 }

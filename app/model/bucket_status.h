@@ -33,5 +33,7 @@ BucketStatus bucket_status_make();
 // or where there is no bucket.
 bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now,
                          const Harmonic& second = Harmonic());
+// Whether the figures for these inputs are final: counted, or nothing to count.
+bool bucket_status_settled(const BucketStatus& b, float d, float phase, float maxit);
 // Share of the count done, 0 .. 1 (0 while the inputs rest).
 float bucket_status_progress(const BucketStatus& b);

@@ -8,8 +8,10 @@ namespace {
 
 void phase_down(ViewerState* s, bool shift) { state_turn_phase(s, shift ? -10 : -1); }
 void phase_up(ViewerState* s, bool shift) { state_turn_phase(s, shift ? 10 : 1); }
-void cells_up(ViewerState* s, bool) { state_double_cells(s); }
-void cells_down(ViewerState* s, bool) { state_halve_cells(s); }
+void cells_up(ViewerState* s, bool) { state_cells_up(s); }
+void cells_down(ViewerState* s, bool) { state_cells_down(s); }
+void fine_d_down(ViewerState* s, bool shift) { state_fine_d(s, -1, shift); }
+void fine_d_up(ViewerState* s, bool shift) { state_fine_d(s, 1, shift); }
 void lock(ViewerState* s, bool) { state_toggle_lock(s); }
 void home(ViewerState* s, bool) { state_home(s); }
 void status(ViewerState* s, bool) { state_toggle_status(s); }
@@ -35,8 +37,10 @@ const ViewerKey viewer_keys[] = {
     {"pointer across", "sets the step d: 0 at the left edge, nearly 5 at the right", {}},
     {"Left / Right", "accelerating phase -1 / +1 degree (with Shift: 10), wrapping past +-180",
      {{VK_CODE_LEFT, phase_down}, {VK_CODE_RIGHT, phase_up}}},
-    {"Up / Down", "cells to track x2 / /2 (1 to 100000)", {{VK_CODE_UP, cells_up}, {VK_CODE_DOWN, cells_down}}},
+    {"Up / Down", "cells to track: next / previous of 1, 2, 5 x 10^n (1 to 100000)", {{VK_CODE_UP, cells_up}, {VK_CODE_DOWN, cells_down}}},
     {"Space", "lock d where it is / let the pointer set it again", {{VK_CODE_SPACE, lock}}},
+    {"[ / ]", "with d locked: d -0.001 / +0.001 (with Shift: 0.01)",
+     {{VK_CODE_LBRACKET, fine_d_down}, {VK_CODE_RBRACKET, fine_d_up}}},
     {"Wheel", "zoom in / out by 1.25 about the point under the pointer", {}},
     {"Right drag", "move the view with the pointer", {}},
     {"Home", "the full view", {{VK_CODE_HOME, home}}},

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <utility>
+#include <cstring>
 
 #include "app/model/map_space.h"
 #include "app/model/physics.h"
@@ -55,18 +56,39 @@ void state_turn_phase(ViewerState* s, double degrees) {
     s->phase_changed = true;
 }
 
-void state_double_cells(ViewerState* s) {
+// The counts Up and Down step through: 1, 2, 5 x 10^n up to the cap.
+static int cell_step(int k) {
+    static const int mantissa[3] = {1, 2, 5};
+    int n = mantissa[k % 3];
+    for (int i = 0; i < k / 3; i++) n *= 10;
+    return n;
+}
+
+void state_cells_up(ViewerState* s) {
     mark_used(s);
     if (s->cells >= viewer_cells_cap) return;  // at or past the cap, Up leaves it
-    s->cells = s->cells < 1 ? 1 : std::min(s->cells * 2, viewer_cells_cap);
+    int k = 0;
+    while (cell_step(k) <= s->cells) k++;  // a count between steps goes to the next one up
+    s->cells = cell_step(k);
     s->cells_changed = true;
 }
 
-void state_halve_cells(ViewerState* s) {
+void state_cells_down(ViewerState* s) {
     mark_used(s);
-    int c = std::max(1, s->cells / 2);
-    s->cells_changed |= c != s->cells;
-    s->cells = c;
+    if (s->cells <= 1) return;
+    int k = 0;
+    while (cell_step(k + 1) < s->cells && cell_step(k + 1) <= viewer_cells_cap) k++;
+    s->cells = cell_step(k);
+    s->cells_changed = true;
+}
+
+void state_fine_d(ViewerState* s, int direction, bool coarse) {
+    if (!s->d_locked) return;  // the pointer sets d: a step would be gone at the next motion
+    mark_used(s);
+    const double step = coarse ? viewer_fine_d_coarse : viewer_fine_d_step;
+    // Onto the step's grid first, so that steps land on round values.
+    double k = direction > 0 ? std::floor(s->d / step + 1e-9) + 1 : std::ceil(s->d / step - 1e-9) - 1;
+    s->d = std::min(map_d_across, std::max(0.0, k * step));
 }
 
 void state_toggle_lock(ViewerState* s) {
@@ -262,6 +284,19 @@ void apply_input(ViewerState* s, const ViewerInput& raw) {
     if (in.wheel != 0) state_zoom(s, in.wheel / 120.0, in.mouse_x + 0.5, in.mouse_y + 0.5, in.width, in.height);
     state_follow_pointer(s, in.mouse_x, in.width);
     orbits_follow_map(s);
+}
+
+bool state_same_picture(const ViewerState& a, const ViewerState& b) {
+    bool orbits = a.orbit_count == b.orbit_count && a.orbit_serial == b.orbit_serial;
+    return a.phase_degrees == b.phase_degrees && a.cells == b.cells && a.d == b.d && a.d_locked == b.d_locked &&
+           view_equal(a.view, b.view) && a.used == b.used && a.status_shown == b.status_shown &&
+           a.help_shown == b.help_shown && a.preview == b.preview && a.zoom_limited == b.zoom_limited &&
+           a.dragging == b.dragging && a.separatrix_shown == b.separatrix_shown && a.plot_shown == b.plot_shown &&
+           a.manifolds_shown == b.manifolds_shown && a.tune_plot_shown == b.tune_plot_shown &&
+           a.axes_shown == b.axes_shown && a.flipped == b.flipped && harmonic_equal(a.harmonic, b.harmonic) &&
+           // the status line names the point under the pointer
+           (!a.status_shown || (a.last_mouse_x == b.last_mouse_x && a.last_mouse_y == b.last_mouse_y)) &&
+           orbits && !a.save_requested && !b.save_requested && strcmp(a.notice, b.notice) == 0;
 }
 
 float state_maxit(const ViewerState& s) { return map_maxit(s.cells); }

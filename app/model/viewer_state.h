@@ -12,6 +12,8 @@ const double viewer_zoom_step = 1.25;  // per wheel notch
 const int viewer_max_orbits = 16;       // a click beyond drops the oldest
 const double viewer_notice_seconds = 2;  // a notice stays this long in the status line
 const double viewer_fallback_phase = -30;  // config.txt's default, for a phase that is not a finite number
+const double viewer_fine_d_step = 0.001;   // [ and ] with d locked
+const double viewer_fine_d_coarse = 0.01;  // the same with Shift
 
 // One frame's input, taken from the framework's snapshot by the driver.
 struct ViewerInput {
@@ -85,8 +87,12 @@ void apply_input(ViewerState* s, const ViewerInput& in);
 
 // One function per control.
 void state_turn_phase(ViewerState* s, double degrees);
-void state_double_cells(ViewerState* s);
-void state_halve_cells(ViewerState* s);
+// Up / Down: the next count of 1, 2, 5 x 10^n (1 to the cap) in that direction.
+void state_cells_up(ViewerState* s);
+void state_cells_down(ViewerState* s);
+// [ / ]: d one fine step down (direction < 0) or up, onto the step's grid;
+// coarse (Shift) steps ten times as far. Only while d is locked.
+void state_fine_d(ViewerState* s, int direction, bool coarse);
 void state_toggle_lock(ViewerState* s);
 void state_zoom(ViewerState* s, double notches, double px, double py, int w, int h);  // at pixel (px, py)
 void state_drag(ViewerState* s, bool held, int mouse_x, int mouse_y, int w, int h);
@@ -115,6 +121,9 @@ void state_clear_orbits(ViewerState* s);
 void state_request_save(ViewerState* s);
 // A text for the status line, shown for viewer_notice_seconds from now.
 void state_notice(ViewerState* s, const char* text, double now);
+
+// Whether a and b show the same picture: everything drawn from the state agrees.
+bool state_same_picture(const ViewerState& a, const ViewerState& b);
 
 // The cell count as the program's limit: never past what its float counter can reach.
 float state_maxit(const ViewerState& s);

@@ -3,7 +3,7 @@
 // small framed box in the bottom-right corner, axes with numbers.
 #pragma once
 #include "app/model/harmonic.h"
-#include <vector>
+#include "app/overlays/plot_frame.h"
 
 const int area_plot_max_samples = 512;
 const int area_plot_w = 380, area_plot_h = 230;  // pixels, frame included
@@ -24,23 +24,6 @@ struct AreaPlot {
 // in d gives way.
 void area_plot_add(AreaPlot* p, float phase, float maxit, double d, double area,
                    const Harmonic& second = Harmonic());
-
-// An axis from 0 to a round top at or above `most`, with ticks `step` apart
-// (1, 2 or 5 times a power of ten, four to ten of them).
-struct PlotAxis {
-    double top, step;
-};
-PlotAxis plot_axis(double most);
-// A plot's box of w x h pixels at (bx, by) and, inside it, where its axes
-// run: x from left to right along the bottom, y from bottom up to top.
-struct PlotFrame {
-    double bx, by, left, right, top, bottom;
-};
-PlotFrame plot_frame(double bx, double by, int w, int h);
-// The box's band and its two axes.
-void plot_frame_draw(const PlotFrame& f, int w, int h);
-// The axis's tick values, 0 to its top, without rounding's near-zeros.
-std::vector<double> plot_ticks(const PlotAxis& a);
 
 // The box, axes, ticks and numbers, the continuum line (when there is a
 // bucket), the samples and a mark at the current d, for a w x h window.

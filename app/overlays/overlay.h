@@ -11,5 +11,8 @@ struct Overlay {
 void overlay_load_font();
 // The first clock reading; also picks the clock.
 void overlay_start(Overlay* o);
+// A frame left undrawn: the next frame's rate counts from here, so that it
+// shows the loop's pace rather than the time since the last frame drawn.
+void overlay_skip(Overlay* o);
 // Frame rate, both logs and the tune line for step d and accelerating phase (radians).
 void overlay_draw(Overlay* o, double d, float phase, const char* fragment_log, const char* link_log);

@@ -10,6 +10,7 @@
 #include "app/model/pointer_probe.h"
 #include "app/model/viewer_keys.h"
 #include "app/overlays/overlay_draw.h"
+#include "app/overlays/ui_scale.h"
 #include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
 #include "framework/text/font.h"
@@ -92,10 +93,13 @@ void status_draw(const ViewerState& s, float progress, const BucketStatus& bucke
     if (s.status_shown && probe[0]) n += snprintf(text + n, sizeof text - n, "   %s", probe);
     n = std::min(n, sizeof text - 1);
     if (s.notice[0]) snprintf(text + n, sizeof text - n, "   %s", s.notice);
-    float h = font_line_height;
-    float y = graphics.height - h - 4;
-    shade_box(0, y, graphics.width, h + 4, overlay_band_colour);
-    draw_text_once(6, y + 2, 0, 0, text, 0xFFFFFF);
+    const int k = ui_scale(graphics.height);
+    float h = (float)font_line_height * k;
+    float y = graphics.height - h - 4 * k;
+    shade_box(0, y, graphics.width, h + 4 * k, overlay_band_colour);
+    begin_ui_text(k);
+    ui_text(k, 6 * k, y + 2 * k, text, 0xFFFFFF);
+    end_ui_text();
 }
 
 // What the picture means, under the keys.
@@ -110,23 +114,23 @@ static const char* const HELP_NOTES[] = {
 static const int HELP_NOTE_COUNT = (int)(sizeof HELP_NOTES / sizeof HELP_NOTES[0]);
 
 void help_draw() {
-    const int lines = viewer_key_count;
-    float h = font_line_height + 2;
+    const int lines = viewer_key_count, k = ui_scale(graphics.height);
+    float h = (font_line_height + 2.0f) * k;
     int key_w = 0, text_w = 0, note_w = 0;
     for (int i = 0; i < lines; i++) {
-        key_w = std::max(key_w, text_width(viewer_keys[i].keys));
-        text_w = std::max(text_w, text_width(viewer_keys[i].action));
+        key_w = std::max(key_w, text_width(viewer_keys[i].keys) * k);
+        text_w = std::max(text_w, text_width(viewer_keys[i].action) * k);
     }
-    for (const char* note : HELP_NOTES) note_w = std::max(note_w, text_width(note));
-    float w = std::max(key_w + text_w + 16.0f, (float)note_w) + 2 * 16.0f;
-    float height = (lines + 1 + HELP_NOTE_COUNT) * h + 2 * 12.0f;
+    for (const char* note : HELP_NOTES) note_w = std::max(note_w, text_width(note) * k);
+    float w = std::max(key_w + text_w + 16.0f * k, (float)note_w) + 2 * 16.0f * k;
+    float height = (lines + 1 + HELP_NOTE_COUNT) * h + 2 * 12.0f * k;
     float x = (graphics.width - w) / 2, y = (graphics.height - height) / 2;
     shade_box(x, y, w, height, overlay_band_colour);
-    begin_text();
+    begin_ui_text(k);
     for (int i = 0; i < lines; i++) {
-        draw_text(x + 16, y + 12 + i * h, 0, 0, viewer_keys[i].keys, 0xFFFF80);
-        draw_text(x + 32 + key_w, y + 12 + i * h, 0, 0, viewer_keys[i].action, 0xFFFFFF);
+        ui_text(k, x + 16 * k, y + 12 * k + i * h, viewer_keys[i].keys, 0xFFFF80);
+        ui_text(k, x + 32 * k + key_w, y + 12 * k + i * h, viewer_keys[i].action, 0xFFFFFF);
     }
-    for (int i = 0; i < HELP_NOTE_COUNT; i++) draw_text(x + 16, y + 12 + (lines + 1 + i) * h, 0, 0, HELP_NOTES[i], 0xC0C0C0);
-    end_text();
+    for (int i = 0; i < HELP_NOTE_COUNT; i++) ui_text(k, x + 16 * k, y + 12 * k + (lines + 1 + i) * h, HELP_NOTES[i], 0xC0C0C0);
+    end_ui_text();
 }

@@ -145,9 +145,9 @@ static void copy_to_texture(const MapView* m, int x, int y, int w, int h) {
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, x, y, x, y, w, h);
 }
 
-// The texture's target_w x target_h corner over the whole of the current
-// viewport (the window), one texel per pixel when the sizes agree.
-static void show_texture(const MapView* m, int target_w, int target_h, int w, int h) {
+// The texture's target_w x target_h corner over the window rectangle (x0, y0)
+// to (x1, y1), in the window's own projection.
+static void draw_texture_quad(const MapView* m, int target_w, int target_h, float x0, float y0, float x1, float y1) {
     glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
@@ -159,26 +159,38 @@ static void show_texture(const MapView* m, int target_w, int target_h, int w, in
     glColor3f(1, 1, 1);
     glBegin(GL_QUADS);
     glTexCoord2f(0, v);  // the top row is the texture's last
-    glVertex2f(0, 0);
+    glVertex2f(x0, y0);
     glTexCoord2f(u, v);
-    glVertex2f((float)w, 0);
+    glVertex2f(x1, y0);
     glTexCoord2f(u, 0);
-    glVertex2f((float)w, (float)h);
+    glVertex2f(x1, y1);
     glTexCoord2f(0, 0);
-    glVertex2f(0, (float)h);
+    glVertex2f(x0, y1);
     glEnd();
     glPopAttrib();
 }
 
-// What the texture holds, rescaled to the layout of another level, so that a
-// map drawn in parts starts from the last picture rather than from a corner of it.
-static void relayout_texture(MapView* m, int level, int w, int h) {
-    if (m->held_level == 0 || m->held_level == level) return;
+// The texture's target_w x target_h corner over the whole of the current
+// viewport (the window), one texel per pixel when the sizes agree.
+static void show_texture(const MapView* m, int target_w, int target_h, int w, int h) {
+    draw_texture_quad(m, target_w, target_h, 0, 0, (float)w, (float)h);
+}
+
+// What the texture holds, moved and scaled to the view and the layout of the
+// map about to be drawn in parts: until a part is drawn, its place shows the
+// last picture where that lies in the new view (black beyond it), never the
+// last view as it was.
+static void reproject_texture(MapView* m, const ViewWindow& to, int level, int w, int h) {
+    if (m->held_level == 0 || (m->held_level == level && view_equal(m->held.view, to))) return;
     int from_w = level_size(w, m->held_level), from_h = level_size(h, m->held_level);
     int to_w = level_size(w, level), to_h = level_size(h, level);
+    const ViewWindow& v = m->held.view;
     glPushAttrib(GL_VIEWPORT_BIT);
     glViewport(0, 0, to_w, to_h);
-    show_texture(m, from_w, from_h, w, h);  // the window's projection squeezed into the target
+    clear_rect(0, 0, to_w, to_h);  // the pass measurement may have drawn here
+    // The window's projection squeezed into the target: the old view's corners in the new one, in window pixels.
+    draw_texture_quad(m, from_w, from_h, (float)view_px(to, v.x0, w), (float)view_py(to, v.xp0, h),
+                      (float)view_px(to, v.x1, w), (float)view_py(to, v.xp1, h));
     glPopAttrib();
     copy_to_texture(m, 0, 0, to_w, to_h);
     m->held_level = level;
@@ -280,6 +292,10 @@ static void draw_parts(MapView* m, GLuint program, const MapInputs& in, int targ
 
 // ---- the frame ----
 
+bool map_view_settled(const MapView& m, const MapInputs& in) {
+    return m.texture && m.held_whole && m.held_level == 1 && same_inputs(m.held, in);
+}
+
 // Half resolution costs a quarter of the full map, a quarter resolution a sixteenth.
 static int preview_level(const MapView* m) { return m->full_seconds / 4 <= 1.0 / 30 ? 2 : 4; }
 
@@ -329,7 +345,7 @@ void map_view_frame(MapView* m, GLuint program, const MapInputs& in, bool previe
         m->progress = 1;
         return;
     }
-    if (m->job_row == 0 && m->job_col == 0) relayout_texture(m, level, w, h);
+    if (m->job_row == 0 && m->job_col == 0) reproject_texture(m, in.view, level, w, h);
     m->held = in;
     m->held_level = level;
     m->held_whole = false;

@@ -52,6 +52,9 @@ void map_view_release(MapView* m);
 // is the frame's clock reading (seconds).
 void map_view_frame(MapView* m, GLuint program, const MapInputs& in, bool preview, double now);
 
+// Whether the frame for `in` would show the kept full-resolution map as it is.
+bool map_view_settled(const MapView& m, const MapInputs& in);
+
 // The map's quad for view v, corners (x0, y0) top-left and (x1, y1)
 // bottom-right in the current coordinates. With a second harmonic (ratio not
 // 0) its three uniforms are set too, for the second harmonic's program.

@@ -62,9 +62,9 @@ unsigned char vk_from_keysym(unsigned long k) {
     case '.': return 0xBE;
     case '/': return 0xBF;
     case '`': return 0xC0;
-    case '[': return 0xDB;
+    case '[': return VK_CODE_LBRACKET;
     case '\\': return 0xDC;
-    case ']': return 0xDD;
+    case ']': return VK_CODE_RBRACKET;
     case '\'': return 0xDE;
     default: return 0;
     }

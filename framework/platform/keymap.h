@@ -14,11 +14,12 @@ enum : unsigned char {
     VK_CODE_RCONTROL = 0xA3, VK_CODE_LMENU = 0xA4, VK_CODE_RMENU = 0xA5,
 };
 
-// Navigation and F1. A letter's code is its capital's ASCII code ('A' to 'Z')
+// Navigation, F1 and the bracket keys. A letter's code is its capital's ASCII code ('A' to 'Z')
 // and a digit's its ASCII digit, so they need no names.
 enum : unsigned char {
     VK_CODE_HOME = 0x24, VK_CODE_LEFT = 0x25, VK_CODE_UP = 0x26, VK_CODE_RIGHT = 0x27, VK_CODE_DOWN = 0x28,
     VK_CODE_F1 = 0x70,
+    VK_CODE_LBRACKET = 0xDB, VK_CODE_RBRACKET = 0xDD,  // VK_OEM_4, VK_OEM_6 on a US layout
 };
 
 // Set beside the virtual-key code in a recorded key press when Shift was down.

@@ -17,7 +17,9 @@ typedef intptr_t MsgResult;
 enum : unsigned {
     MSG_DESTROY = 0x0002,
     MSG_SIZE = 0x0005,
+    MSG_PAINT = 0x000F,
     MSG_CLOSE = 0x0010,
+    MSG_ACTIVATEAPP = 0x001C,  // word parameter 0: another program's window took the keyboard
     MSG_QUIT = 0x0012,
     MSG_KEYDOWN = 0x0100,
     MSG_KEYUP = 0x0101,
@@ -67,9 +69,12 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
 // --- windows and contexts -------------------------------------------------
 int plat_metric(int which);                        // GetSystemMetrics
 bool plat_cursor_pos(int* x, int* y);              // GetCursorPos, screen pixels
-bool plat_register_window_class(void* instance, void* icon);  // "OpenGL WinClass" -> window_proc; false if refused
-void* plat_create_window(const char* title, unsigned style, int x, int y, int w, int h,
-                         void* instance);          // CreateWindowExA; null on failure. May send MSG_SIZE.
+// RegisterClassA of class_name -> window_proc; false if refused. X11: the
+// class is the window's WM_CLASS, its instance name the class in lower case.
+bool plat_register_window_class(void* instance, void* icon, const char* class_name);
+// CreateWindowExA of the registered class; null on failure. May send MSG_SIZE.
+// X11 also sets the title as a UTF-8 _NET_WM_NAME.
+void* plat_create_window(const char* title, unsigned style, int x, int y, int w, int h, void* instance);
 void* plat_get_dc(void* window);                   // GetDC
 int plat_choose_pixel_format(void* dc);            // ChoosePixelFormat for RGBA, 24 colour, 32 depth, double buffer; 0 = none
 bool plat_set_pixel_format(void* dc, int format);  // SetPixelFormat
@@ -97,9 +102,20 @@ void plat_post_quit_message(int code);             // PostQuitMessage
 bool plat_is_iconic(void* window);                 // IsIconic
 void plat_set_topmost(void* window);               // SetWindowPos(HWND_TOPMOST, SWP_NOMOVE | SWP_NOSIZE)
 void plat_minimise(void* window);                  // CloseWindow: minimise, not destroy; restorable
+// Whether the keyboard now goes to another top-level window than `window`
+// (GetForegroundWindow is another window, not none or the desktop; X11: the
+// input focus is on another window, not none, the pointer's or the root).
+bool plat_focus_elsewhere(void* window);
 void plat_keyboard_state(unsigned char keys[256]); // GetKeyboardState, indexed by virtual-key code:
                                                    // this program's keys, none held while it has no focus
-void plat_sleep(unsigned milliseconds);            // Sleep
+void plat_sleep(unsigned milliseconds);            // Sleep, at the system's finest timer resolution
+// The primary display's refresh rate in Hz (EnumDisplaySettingsA's
+// dmDisplayFrequency; X11: RandR's current rate); 0 when it cannot be learnt.
+int plat_refresh_rate();
+// The desktop's own scale for text and controls: 1 at 96 dots per inch (Win32:
+// LOGPIXELSY of the screen / 96 in a DPI-aware process; X11: the Xft.dpi
+// resource / 96); 1 when the platform gives none.
+double plat_display_scale();
 
 // --- message box, clock, calendar, process -----------------------------------
 void plat_message_box(const char* text, const char* caption);  // modal error box; returns when dismissed

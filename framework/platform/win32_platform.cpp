@@ -27,6 +27,8 @@ PIXELFORMATDESCRIPTOR pixel_format() {
     return pfd;
 }
 
+char class_name_held[64] = "OpenGL WinClass";
+
 }  // namespace
 
 int plat_metric(int which) { return GetSystemMetrics(which); }
@@ -39,7 +41,8 @@ bool plat_cursor_pos(int* x, int* y) {
     return ok != 0;
 }
 
-bool plat_register_window_class(void* instance, void* icon) {
+bool plat_register_window_class(void* instance, void* icon, const char* class_name) {
+    lstrcpynA(class_name_held, class_name, (int)sizeof class_name_held);
     WNDCLASSA wc;
     memset(&wc, 0, sizeof wc);
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
@@ -47,12 +50,12 @@ bool plat_register_window_class(void* instance, void* icon) {
     wc.hInstance = (HINSTANCE)instance;
     wc.hIcon = (HICON)icon;
     wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    wc.lpszClassName = "OpenGL WinClass";
+    wc.lpszClassName = class_name_held;
     return RegisterClassA(&wc) != 0;
 }
 
 void* plat_create_window(const char* title, unsigned style, int x, int y, int w, int h, void* instance) {
-    return CreateWindowExA(0, "OpenGL WinClass", title, style, x, y, w, h, nullptr, nullptr,
+    return CreateWindowExA(0, class_name_held, title, style, x, y, w, h, nullptr, nullptr,
                            (HINSTANCE)instance, nullptr);
 }
 
@@ -130,9 +133,40 @@ void plat_set_topmost(void* window) {
 
 void plat_minimise(void* window) { CloseWindow((HWND)window); }
 
+bool plat_focus_elsewhere(void* window) {
+    HWND front = GetForegroundWindow();
+    return front && front != (HWND)window && front != GetDesktopWindow();
+}
+
 void plat_keyboard_state(unsigned char keys[256]) { GetKeyboardState(keys); }
 
-void plat_sleep(unsigned milliseconds) { Sleep(milliseconds); }
+void plat_sleep(unsigned milliseconds) {
+    // Sleep's default 15.6 ms ticks would halve a paced 60 Hz loop: ask for
+    // 1 ms once (timeBeginPeriod, fetched so that winmm is not linked).
+    static bool fine = false;
+    if (!fine) {
+        fine = true;
+        typedef UINT(WINAPI * PeriodFn)(UINT);
+        if (HMODULE winmm = LoadLibraryA("winmm.dll"))
+            if (PeriodFn begin = (PeriodFn)(void*)GetProcAddress(winmm, "timeBeginPeriod")) begin(1);
+    }
+    Sleep(milliseconds);
+}
+
+double plat_display_scale() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi / 96.0 : 1.0;
+}
+
+int plat_refresh_rate() {
+    DEVMODEA mode;
+    memset(&mode, 0, sizeof mode);
+    mode.dmSize = sizeof mode;
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return 0;
+    return mode.dmDisplayFrequency > 1 ? (int)mode.dmDisplayFrequency : 0;  // 0 and 1 mean the hardware's default
+}
 
 void plat_message_box(const char* text, const char* caption) {
     MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_SETFOREGROUND);

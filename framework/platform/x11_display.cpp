@@ -181,9 +181,21 @@ void plat_restore_display_mode() {
     if (Display* d = x11_display()) set_size(d, saved.size, saved.rotation);
 }
 
+int plat_refresh_rate() {
+    Display* d = x11_display();
+    int ev, err;
+    if (!d || !XRRQueryExtension(d, &ev, &err)) return 0;
+    XRRScreenConfiguration* conf = XRRGetScreenInfo(d, DefaultRootWindow(d));
+    if (!conf) return 0;
+    int rate = XRRConfigCurrentRate(conf);
+    XRRFreeScreenConfigInfo(conf);
+    return rate > 1 ? rate : 0;
+}
+
 #else
 
 void plat_change_display_mode(int, int) {}
 void plat_restore_display_mode() {}
+int plat_refresh_rate() { return 0; }
 
 #endif

@@ -12,6 +12,7 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -42,6 +43,7 @@ struct X11State {
     Colormap colormap = 0;
     Atom wm_protocols = 0, wm_delete = 0;
     bool class_registered = false;
+    std::string class_name;  // WM_CLASS: the instance is its lower case
     bool popup = false;
     bool iconic = false;
     bool destroyed = false;
@@ -182,10 +184,15 @@ void translate(XEvent& e) {
         // Another client's grab (a window manager's Alt+Tab, a screen locker)
         // leaves the focus here, but what is typed meanwhile goes to that client.
         if (e.xfocus.window != x.window || e.xfocus.detail == NotifyInferior) break;
-        if (e.xfocus.mode == NotifyGrab)
+        if (e.xfocus.mode == NotifyGrab) {
             x.grabbed = true;
-        else
+        } else {
             x.focused = x.grabbed = false;
+            push(MSG_ACTIVATEAPP, 0, 0);  // as Windows tells a deactivated program
+        }
+        break;
+    case Expose:
+        if (e.xexpose.window == x.window && e.xexpose.count == 0) push(MSG_PAINT, 0, 0);
         break;
     case VisibilityNotify:
         if (e.xvisibility.window == x.window) x.obscured = e.xvisibility.state != VisibilityUnobscured;
@@ -267,6 +274,19 @@ void make_popup_hints(int cx, int cy, int cw, int ch) {
     if (cx == m.x && cy == m.y && cw == m.w && ch == m.h) set_state_atom("_NET_WM_STATE_FULLSCREEN");
 }
 
+// What task bars and window rules read: the title as UTF-8 (EWMH; ASCII
+// titles are UTF-8 already) and the class with its lower-case instance name.
+void set_names(const char* title) {
+    Atom utf8 = XInternAtom(x.display, "UTF8_STRING", False);
+    for (const char* name : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"})
+        XChangeProperty(x.display, x.window, XInternAtom(x.display, name, False), utf8, 8, PropModeReplace,
+                        (const unsigned char*)title, (int)strlen(title));
+    std::string instance = x.class_name;
+    for (char& c : instance) c = (char)tolower((unsigned char)c);
+    XClassHint hint = {&instance[0], &x.class_name[0]};
+    XSetClassHint(x.display, x.window, &hint);
+}
+
 // ICCCM: a window manager owns the selection WM_S<screen>.
 bool window_manager_running() {
     char name[32];
@@ -290,9 +310,10 @@ bool plat_cursor_pos(int* px, int* py) {
     return true;
 }
 
-bool plat_register_window_class(void*, void*) {
+bool plat_register_window_class(void*, void*, const char* class_name) {
     if (x.class_registered) return false;  // as RegisterClassA: the class exists already
     x.class_registered = true;
+    x.class_name = class_name ? class_name : "";
     return true;
 }
 
@@ -336,6 +357,7 @@ void* plat_create_window(const char* title, unsigned style, int wx, int wy, int 
                              InputOutput, vis, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &swa);
     if (!x.window) return nullptr;
     XStoreName(d, x.window, title ? title : "");
+    set_names(title ? title : "");
     XSizeHints hints = {};
     hints.flags = USPosition | USSize;
     hints.x = cx;
@@ -502,6 +524,16 @@ void plat_set_topmost(void* window) {
     if (x.display && window && !x.destroyed && x.obscured) XRaiseWindow(x.display, (Window)window);
 }
 
+// None, the pointer's window and the root are where a manager leaves the
+// focus between windows, not another program's window.
+bool plat_focus_elsewhere(void* window) {
+    if (!x.display || !window) return false;
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(x.display, &focus, &revert);
+    return focus != None && focus != PointerRoot && focus != DefaultRootWindow(x.display) && focus != (Window)window;
+}
+
 void plat_minimise(void* window) {
     if (!x.display || !window || x.destroyed) return;
     XIconifyWindow(x.display, (Window)window, DefaultScreen(x.display));
@@ -551,6 +583,18 @@ void plat_keyboard_state(unsigned char keys[256]) {
         keys[vk] |= 0x80;
         if (unsigned char g = vk_generic(vk)) keys[g] |= 0x80;
     }
+}
+
+double plat_display_scale() {
+    Display* d = x11_display();
+    const char* resources = d ? XResourceManagerString(d) : nullptr;
+    // Desktops publish their scale as the Xft.dpi resource ("Xft.dpi:\t192").
+    for (const char* p = resources; p && (p = strstr(p, "Xft.dpi:")) != nullptr; p += 8) {
+        if (p != resources && p[-1] != '\n') continue;
+        double dpi = strtod(p + 8, nullptr);
+        if (dpi > 0) return dpi / 96.0;
+    }
+    return 1.0;
 }
 
 void plat_sleep(unsigned milliseconds) {

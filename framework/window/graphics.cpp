@@ -59,7 +59,8 @@ int open_graphics(int width, int height, const char* title) {
     memset(g.keys, 0, sizeof g.keys);
     memset(g.keys_before, 0, sizeof g.keys_before);
 
-    if (!plat_register_window_class(g.instance, g.icon)) fatal_error("Failed To Register The Window Class.");
+    if (!plat_register_window_class(g.instance, g.icon, g.window_class))
+        fatal_error("Failed To Register The Window Class.");
     g.hwnd = plat_create_window(title ? title : "", g.windowed ? STYLE_FRAMED : STYLE_POPUP, wx, wy, ww, wh,
                                 g.instance);
     if (!g.hwnd) fatal_error("Window Creation Error.");
@@ -196,7 +197,11 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
     case MSG_KEYUP:
         record_key(message == MSG_KEYDOWN, (unsigned char)wparam);
         return plat_default_window_proc(window, message, wparam, lparam);
+    case MSG_PAINT:
+        g.repaint = true;
+        return plat_default_window_proc(window, message, wparam, lparam);  // Win32: validates the window
     case MSG_SIZE:
+        g.repaint = true;
         resize_view((int)((uintptr_t)lparam & 0xFFFF), (int)(((uintptr_t)lparam >> 16) & 0xFFFF));
         return 0;
     case MSG_CHAR: {
@@ -207,6 +212,9 @@ MsgResult window_proc(void* window, unsigned message, MsgWParam wparam, MsgLPara
         }
         return 0;
     }
+    case MSG_ACTIVATEAPP:
+        if (wparam == 0) g.deactivated = true;
+        return plat_default_window_proc(window, message, wparam, lparam);
     case MSG_SYSKEYDOWN:
         return 0;  // keeps Alt and F10 from the system menu and Alt+F4 from closing
     case MSG_CLOSE:

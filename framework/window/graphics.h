@@ -25,6 +25,8 @@ struct GraphicsState {
     bool windowed = false;  // false: borderless full-screen popup
     int window_x = 0, window_y = 0;  // top-left for an explicit size
     void* icon = nullptr;
+    // The window class: how task bars and window rules know the program (X11's WM_CLASS).
+    const char* window_class = "OpenGL WinClass";
     bool flat_2d = true;  // resize_view: 2D pixel projection, else 90-degree perspective
 
     // Input snapshot.
@@ -47,7 +49,11 @@ struct GraphicsState {
     int key_press_count = 0;
     bool shift_down = false;  // Shift as the key messages tell it, resynchronised by each snapshot
     int quit = 0;
+    // The window's picture was lost (shown again, exposed, resized): a program
+    // that leaves unchanged frames undrawn draws the next one; it clears this.
+    bool repaint = true;
     bool minimise_pending = false;
+    bool deactivated = false;  // told that another program was activated: the pump looks where the focus went
     char typed[500] = {};  // typed characters, oldest first, zero-terminated
     uint32_t clear_colour = CLEAR_COLOUR_UNSET;  // last 0xRRGGBB given to glClearColor
 

@@ -23,9 +23,15 @@ int pump_messages() {
     }
     if (plat_is_iconic(g.hwnd)) {
         g.minimise_pending = false;
+        g.deactivated = false;  // activation brings it back with the keyboard
         plat_sleep(50);  // the frame loop goes on, but a hidden program should not hold the CPU
         return g.quit;   // the snapshot keeps its last state while minimised
     }
+    // The keyboard went to another program's window, which the full-screen popup
+    // would hide: step aside as Alt+Tab does, until activated again. Only where
+    // the focus really is elsewhere: a deactivation may be stale by now.
+    if (g.deactivated && !g.windowed && plat_focus_elsewhere(g.hwnd)) g.minimise_pending = true;
+    g.deactivated = false;
     if (!g.minimise_pending && !g.windowed) plat_set_topmost(g.hwnd);
     memcpy(g.keys_before, g.keys, sizeof g.keys);
     plat_keyboard_state(g.keys);

@@ -579,11 +579,11 @@ class E2ETest(unittest.TestCase):
             time.sleep(0.2 * SLOW)
 
     def assert_map(self, pointer_x, phase_degrees=-30, maxit=100, view=None, bottom_rows=0, timeout=20.0,
-                   second=None):
-        """Waits until the screen shows the map for d from pointer_x and the view window
-        (x0, x1, xp0, xp1; the full map by default), with a second harmonic as
-        map_passes takes it; returns the picture."""
-        d = d_for_pointer(pointer_x)
+                   second=None, d=None):
+        """Waits until the screen shows the map for d from pointer_x (or d itself) and the
+        view window (x0, x1, xp0, xp1; the full map by default), with a second harmonic
+        as map_passes takes it; returns the picture."""
+        d = d_for_pointer(pointer_x) if d is None else d
         expected = map_reference(d, phase_degrees, maxit, view=view, second=second)
         last = {}
 

@@ -2,14 +2,15 @@
 a private Xvfb): Alt+Tab, activation, keyboard focus and the pointer as a Linux
 user meets them. Linux build only: under Wine the manager would meet Wine's
 windows, not the X11 backend's."""
+import math
 import os
 import shutil
 import subprocess
 import tempfile
 import unittest
 
-from harness import (WINE, XVFB_ARGS, E2ETest, KeyboardGrab, Viewer, XServer, command, find_window, keys_held,
-                     wait_until, xdotool)
+from harness import (STATUS_ROWS, WINE, XVFB_ARGS, E2ETest, KeyboardGrab, Viewer, XServer, agreement, command, d_for_pointer,
+                     find_window, keys_held, map_reference, wait_until, xdotool)
 
 
 def xprop(*args):
@@ -92,6 +93,47 @@ class DesktopTest(E2ETest):
 
         with keys_held("Escape"):
             self.assertEqual(viewer.wait(10), 0)
+
+    def test_a_window_opened_later_is_seen_and_the_viewer_comes_back_with_its_keys(self):
+        xdotool("mousemove", 700, 300)
+        viewer = self.track(Viewer(self.dir, config="Accelerating phase (degrees): -30\nMax cells to track: 97\n"))
+        viewer.wait_window()
+        window = find_window("Tessaline")
+        # Names that task bars and window rules go by.
+        self.assertIn('"tessaline", "Tessaline"', xprop("-id", window, "WM_CLASS"))
+        self.assertIn('_NET_WM_NAME(UTF8_STRING) = "Tessaline"', xprop("-id", window, "_NET_WM_NAME"))
+
+        # A window opened later takes the keyboard: the viewer steps aside, so it is seen.
+        self.other_window("later")
+        self.assertTrue(wait_until(lambda: wm_state(window) == "Iconic", 10), "the viewer still covers it")
+        self.assertFalse(wait_until(lambda: wm_state(window) != "Iconic", 1.5), "the viewer came back by itself")
+
+        xdotool("windowactivate", window)
+        self.assertTrue(wait_until(lambda: wm_state(window) == "Normal", 10), "not restored")
+        self.assertTrue(wait_until(lambda: xdotool("getactivewindow", check=False) == window, 5), "no keyboard")
+        geometry = xdotool("getwindowgeometry", window)
+        self.assertIn("Position: 0,0", geometry)
+        self.assertIn("Geometry: 1920x1080", geometry)
+        self.assertTrue(wait_until(lambda: root_windows("_NET_CLIENT_LIST_STACKING")[-1:] == [int(window)], 5),
+                        "not on top")
+
+        # Its keys work again. Fine d: locked where the pointer put it, ten steps of 0.01
+        # down, onto the grid of those steps (the status line takes the bottom rows).
+        locked = d_for_pointer(700)
+        stepped = math.ceil(locked * 100 - 10) / 100
+        self.assertLess(agreement(map_reference(locked, -30, 100), map_reference(stepped, -30, 100)), 0.95)
+        self.key("space", *["shift+bracketleft"] * 10)
+        xdotool("mousemove", 300, 300)  # locked: the pointer no longer sets d
+        self.assert_map(700, d=stepped, bottom_rows=STATUS_ROWS)
+        self.key("bracketright", "bracketright")
+        self.assert_map(700, d=stepped + 0.002, bottom_rows=STATUS_ROWS)
+        # Cells from the file between steps, then 1, 2, 5 x 10^n both ways: 97 -> 100 -> 200
+        # -> 500 -> 200 -> 100 -> 50 -> 20.
+        self.key("Up", "Up", "Up", "Down", "Down", "Down", "Down")
+        with keys_held("Escape"):
+            self.assertEqual(viewer.wait(10), 0)
+        with open(os.path.join(self.dir, "config.txt")) as f:
+            self.assertIn("Max cells to track: 20\n", f.read())
 
     def test_escape_in_another_window_does_not_end_a_windowed_program(self):
         xdotool("mousemove", 960, 540)

@@ -1,5 +1,7 @@
 // Renders one line of text with the embedded font, white on black, and saves
 // it as a binary PPM: the end-to-end tests compare the viewer's overlay with it.
+// It draws offscreen: a window of its own would take the keyboard from the
+// viewer under test, which then steps aside.
 // Standard input: the output path on the first line, the text on the second.
 #include <cstdio>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include "framework/text/font.h"
 #include "framework/text/text.h"
 #include "framework/window/graphics.h"
+#include "framework/window/offscreen.h"
 
 int app_main(const char*) {
     char path[1024] = {}, text[1024] = {};
@@ -17,8 +20,13 @@ int app_main(const char*) {
     path[strcspn(path, "\r\n")] = 0;
     text[strcspn(text, "\r\n")] = 0;
     const int w = 1200, h = 16;
-    graphics.windowed = true;
-    if (!open_graphics(w, 100, "text probe")) return 1;
+    char message[400];
+    void* context = plat_create_offscreen_context(message, sizeof message);
+    OffscreenTarget target;
+    if (!context || !offscreen_open(&target, w, h, message, sizeof message)) {
+        fprintf(stderr, "text_probe: %s\n", message);
+        return 1;
+    }
     loadfont_data(embedded_font, embedded_font_size, "normal", false);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -34,6 +42,8 @@ int app_main(const char*) {
     fprintf(f, "P6 %d %d 255\n", w, h);
     for (int r = h - 1; r >= 0; r--) fwrite(&rows[(size_t)r * w * 3], 1, (size_t)w * 3, f);  // top row first
     fclose(f);
+    offscreen_close(&target);
+    plat_release_offscreen_context(context);
     printf("saved\n");
     return 0;
 }
