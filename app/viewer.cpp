@@ -5,7 +5,7 @@
 // physics over it, texts).
 #include <cstdlib>
 
-#include "app/headless.h"
+#include "app/headless/headless.h"
 #include "app/viewer_frame.h"
 #include "app/model/viewer_params.h"
 #include "app/model/viewer_state.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/model/cli.h"
-#include "app/headless.h"
+#include "app/headless/headless.h"
 #include "app/model/map_space.h"
 #include "app/render/map_view.h"
 #include "app/render/stability_shader.h"

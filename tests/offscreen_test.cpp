@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/model/cli.h"
-#include "app/headless.h"
+#include "app/headless/headless.h"
 #include "app/render/map_png.h"
 #include "app/model/map_space.h"
 #include "app/render/map_view.h"

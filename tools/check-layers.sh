@@ -6,7 +6,8 @@
 # (GL comes through framework/platform/gl.h). The platform entries
 # (*_entry.cpp) call app_main and sit above everything. In app/, the model
 # (app/model) includes no GL, no rendering and no overlay; rendering nothing
-# of the overlays; neither the driver at the top. Prints each offending line
+# of the overlays; none of them the drivers (app/headless, the viewer's
+# frame at the top). Prints each offending line
 # and exits 1 when there is any.
 set -u
 cd "$(dirname "$0")/.."
@@ -41,6 +42,7 @@ gl='"framework/(platform/gl|shader/|draw/|text/)|"framework/window/(graphics|off
 app model 'model' "$os|$gl"
 app render 'model|render' "$os"
 app overlays 'model|overlays' "$os"
+app headless 'model|render|overlays|headless' "$os"
 if [ "$status" -ne 0 ]; then
   echo "check-layers: the lines above reach a higher layer, GL or the platform's headers" >&2
 else

@@ -1,5 +1,5 @@
 // --render's figures (see figure_run.h).
-#include "app/figure_run.h"
+#include "app/headless/figure_run.h"
 
 #include <cstdio>
 #include <string>

@@ -2,7 +2,7 @@
 // the viewer's own fragment program over the requested view window, and the
 // results written whole (a temporary renamed over the target). config.txt is
 // read for the parameters not given and never written.
-#include "app/headless.h"
+#include "app/headless/headless.h"
 
 #include <cmath>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/figure_run.h"
+#include "app/headless/figure_run.h"
 #include "app/model/scan_plan.h"
 #include "app/render/map_png.h"
 #include "app/version.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless.h"
+#include "app/headless/headless.h"
 #include "app/model/harmonic.h"
 #include "app/model/orbit_tune.h"
 #include "app/model/physics.h"

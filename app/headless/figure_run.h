@@ -3,7 +3,7 @@
 // flipped as asked, and framed by the figure's layout; the overlays asked
 // for go over the map (as paths in the SVG).
 #pragma once
-#include "app/headless.h"
+#include "app/headless/headless.h"
 #include "framework/platform/gl.h"
 
 // Whether the options ask for more than the bare map that --render always drew.
