@@ -92,8 +92,7 @@ void viewer_frame(ViewerFrame* f, ViewerState* state, bool minimised, double now
                    bucket_status_frame(&f->bucket, in.d, in.phase, in.maxit, now, s.harmonic);
     map_view_frame(&f->map, program, in, s.preview, now);
     if (s.separatrix_shown) draw_separatrix(&f->separatrix, s.phase, shown, w, h, s.harmonic);
-    // The manifolds are grown for the single-RF map only.
-    if (s.manifolds_shown && !second) draw_manifolds(&f->manifolds, in.phase, in.d, shown, w, h);
+    if (s.manifolds_shown) draw_manifolds(&f->manifolds, in.phase, in.d, shown, w, h, s.harmonic);
     orbits_draw(&f->orbits, s, shown, w, h);
     if (s.axes_shown) axes_draw(s, shown, w, h);
     if (counted) area_plot_add(&f->plot, in.phase, in.maxit, in.d, f->bucket.figures.measured_area, s.harmonic);

@@ -104,9 +104,9 @@ void render_overlays(const CliOptions& o, const HeadlessParams& p, int w, int h)
         Separatrix separatrix = {};
         draw_separatrix(&separatrix, p.phase, view_of(o), w, h, p.harmonic);
     }
-    if (o.manifolds && !harmonic_on(p.harmonic)) {  // grown for the single-RF map only
+    if (o.manifolds) {
         ManifoldOverlay manifolds = {};
-        draw_manifolds(&manifolds, p.phase, (float)o.d, view_of(o), w, h);
+        draw_manifolds(&manifolds, p.phase, (float)o.d, view_of(o), w, h, p.harmonic);
     }
     if (!o.orbits.empty()) {
         Orbits orbits = {};

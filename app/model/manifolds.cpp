@@ -11,17 +11,18 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/model/harmonic.h"
 #include "app/model/map_space.h"
 #include "app/model/physics.h"
 
-void map_step(double* x, double* xp, double d, double s) {
-    *xp += d * (std::sin(*x) - s);
+void map_step(double* x, double* xp, double d, double s, const ManifoldVoltage& v) {
+    *xp += d * (std::sin(*x) + v.ratio * std::sin(v.number * *x + v.psi) - s);
     *x += d * *xp;
 }
 
-void map_step_back(double* x, double* xp, double d, double s) {
+void map_step_back(double* x, double* xp, double d, double s, const ManifoldVoltage& v) {
     *x -= d * *xp;
-    *xp -= d * (std::sin(*x) - s);
+    *xp -= d * (std::sin(*x) + v.ratio * std::sin(v.number * *x + v.psi) - s);
 }
 
 namespace {
@@ -45,6 +46,7 @@ struct Point {
 
 struct Branch {
     double d, s;
+    ManifoldVoltage voltage;
     double fx, fxp;   // the fixed point
     double vx, vxp;   // the eigenvector, signed for this branch, times epsilon
     double lambda;    // of one generation: the eigenvalue to the stride
@@ -65,8 +67,8 @@ void carry(const Branch& b, Point* p, int generations) {
         p->bxp = p->xp;
     }
     for (int i = 0; i < generations * b.stride && p->in; i++) {
-        if (b.forward) map_step(&p->x, &p->xp, b.d, b.s);
-        else map_step_back(&p->x, &p->xp, b.d, b.s);
+        if (b.forward) map_step(&p->x, &p->xp, b.d, b.s, b.voltage);
+        else map_step_back(&p->x, &p->xp, b.d, b.s, b.voltage);
         p->in = inside(p->x, p->xp);
     }
 }
@@ -170,31 +172,22 @@ void grow_branch(const Branch& b, double reach, std::vector<ManifoldPiece>* into
 
 }  // namespace
 
-void grow_manifolds(double phase, double d, const ViewWindow& v, int w, int h, Manifolds* out) {
-    out->unstable.clear();
-    out->stable.clear();
-    FixedPoints f = fixed_points(phase, d);
-    double left = 0, right = 0;
-    const double s = std::cos(phase);  // sin(pi/2 + phase)
-    const double c = std::cos(f.x_unstable);
-    out->exists = d > 0 && w > 0 && h > 0 && separatrix_span(phase, &left, &right) && c > 0;
-    out->x_fixed = f.x_unstable;
-    if (!out->exists) {
-        out->lambda = 1;
-        return;
-    }
-    // The map linearised at (x_u, 0) has trace 2 + d^2 cos x_u and determinant 1.
+// Both manifolds of the hyperbolic point (x_u, 0), where the voltage's slope
+// is c > 0, into out; `reach` is the bucket's half-width beside it.
+static void grow_from(double x_u, double c, double reach, double d, double s, const ManifoldVoltage& voltage,
+                      const ViewWindow& v, int w, int h, Manifolds* out) {
+    // The map linearised at (x_u, 0) has trace 2 + d^2 c and determinant 1.
     const double trace = 2 + d * d * c;
     const double lambda = 0.5 * (trace + std::sqrt(trace * trace - 4));
     out->lambda = lambda;
-    const double reach = 0.5 * (right - left);
     // The seed segment's size: its linear error, of order its square, is
     // carried along the branch and shrinks across it.
     const double eps = 1e-4 * reach;
     Branch b;
     b.d = d;
     b.s = s;
-    b.fx = f.x_unstable;
+    b.voltage = voltage;
+    b.fx = x_u;
     b.fxp = 0;
     b.stride = (int)std::ceil(std::log(STRETCH) / std::log(lambda));
     b.lambda = std::pow(lambda, b.stride);
@@ -213,5 +206,41 @@ void grow_manifolds(double phase, double d, const ViewWindow& v, int w, int h, M
             b.vxp = sign * eps * exp_ / norm;
             grow_branch(b, reach, b.forward ? &out->unstable : &out->stable);
         }
+    }
+}
+
+void grow_manifolds(double phase, double d, const ViewWindow& v, int w, int h, Manifolds* out,
+                    const Harmonic& second) {
+    out->unstable.clear();
+    out->stable.clear();
+    out->lambda = 1;
+    const double s = std::cos(phase);  // sin(pi/2 + phase)
+    if (!(d > 0) || w <= 0 || h <= 0) {
+        out->exists = false;
+        return;
+    }
+    if (!harmonic_on(second)) {
+        FixedPoints f = fixed_points(phase, d);
+        double left = 0, right = 0;
+        const double c = std::cos(f.x_unstable);
+        out->exists = separatrix_span(phase, &left, &right) && c > 0;
+        out->x_fixed = f.x_unstable;
+        if (out->exists) grow_from(f.x_unstable, c, 0.5 * (right - left), d, s, {}, v, w, h, out);
+        return;
+    }
+    // Every unstable point that bounds a bucket: the edge of each well it touches.
+    const ManifoldVoltage voltage = {second.ratio, (double)second.number, map_radians(second.phase_degrees)};
+    const std::vector<HarmonicWell> wells = harmonic_wells(second, phase);
+    out->exists = false;
+    for (const HarmonicPoint& p : harmonic_fixed_points(second, phase)) {
+        if (p.stable) continue;
+        double reach = 0;
+        for (const HarmonicWell& well : wells)
+            if (p.x >= well.a - 1e-6 && p.x <= well.b + 1e-6) reach = std::max(reach, 0.5 * (well.b - well.a));
+        const double c = std::cos(p.x) + voltage.ratio * voltage.number * std::cos(voltage.number * p.x + voltage.psi);
+        if (!(reach > 0) || !(c > 0)) continue;
+        if (!out->exists) out->x_fixed = p.x;
+        out->exists = true;
+        grow_from(p.x, c, reach, d, s, voltage, v, w, h, out);
     }
 }

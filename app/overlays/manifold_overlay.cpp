@@ -39,9 +39,12 @@ static void draw_lines(const std::vector<float>& lines, int colour) {
     glDrawArrays(GL_LINES, 0, (GLsizei)(lines.size() / 2));
 }
 
-void draw_manifolds(ManifoldOverlay* o, float phase, double d, const ViewWindow& v, int w, int h) {
-    if (!o->valid || phase != o->phase || d != o->d || w != o->w || h != o->h || !view_equal(v, o->view)) {
-        grow_manifolds(phase, d, v, w, h, &o->curves);
+void draw_manifolds(ManifoldOverlay* o, float phase, double d, const ViewWindow& v, int w, int h,
+                    const Harmonic& second) {
+    if (!o->valid || phase != o->phase || d != o->d || w != o->w || h != o->h || !view_equal(v, o->view) ||
+        !harmonic_equal(second, o->second)) {
+        grow_manifolds(phase, d, v, w, h, &o->curves, second);
+        o->second = second;
         manifold_segments(o->curves.unstable, v, w, h, &o->unstable_lines);
         manifold_segments(o->curves.stable, v, w, h, &o->stable_lines);
         o->phase = phase;

@@ -17,6 +17,7 @@ struct ManifoldOverlay {
     std::vector<float> unstable_lines, stable_lines;  // segments as x, y pixel pairs, two vertices each
     float phase;
     double d;
+    Harmonic second;
     ViewWindow view;
     int w, h;
     bool valid;
@@ -27,4 +28,5 @@ struct ManifoldOverlay {
 void manifold_segments(const std::vector<ManifoldPiece>& pieces, const ViewWindow& v, int w, int h,
                        std::vector<float>* out);
 // Both curves over a w x h target whose window coordinates are set up.
-void draw_manifolds(ManifoldOverlay* o, float phase, double d, const ViewWindow& v, int w, int h);
+void draw_manifolds(ManifoldOverlay* o, float phase, double d, const ViewWindow& v, int w, int h,
+                    const Harmonic& second = Harmonic());
