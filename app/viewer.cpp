@@ -58,7 +58,7 @@ int app_main(const char*) {
             viewer_frame(&frame, &state, input.minimised, input.now);
             end_frame(0);
         } else {
-            overlay_skip(&frame.overlay);  // the picture on screen is this frame already
+            overlay_start(&frame.overlay);  // the picture on screen is this frame already
         }
         pace_frame();  // no faster than the screen shows frames
         if (pump_messages()) break;

@@ -15,6 +15,7 @@
 #include "app/model/pointer_probe.h"
 #include "app/overlays/status.h"
 #include "app/model/viewer_state.h"
+#include "framework/platform/keymap.h"
 #include "tests/support/map_reference.h"
 
 namespace {
@@ -77,7 +78,7 @@ TEST(ViewerStateTest, PhaseAndCellKeys) {
 }
 
 TEST(ViewerStateTest, BracketsStepALockedD) {
-    const uint16_t LB = 0xDB, RB = 0xDD;
+    const uint16_t LB = VK_CODE_LBRACKET, RB = VK_CODE_RBRACKET;
     ViewerState s = fresh();
     Frame(1000, 0, {LB, RB}).apply(&s);
     EXPECT_DOUBLE_EQ(s.d, 1000.0 / W * map_d_across);  // unlocked: the pointer's, brackets do nothing

@@ -23,17 +23,10 @@
 
 namespace {
 
-void report(const char* text) {
-    fprintf(stderr, "tessaline: %s\n", text);
-    fflush(stderr);
-}
-
-ViewWindow view_of(const CliOptions& o) { return {o.view[0], o.view[1], o.view[2], o.view[3]}; }
-
 // The orbits' starts as the viewer keeps clicked ones, tracked with the render's map.
 ViewerState orbit_state(const CliOptions& o, const HeadlessParams& p) {
     ViewerState s = viewer_state_make(p.phase_degrees, p.cells, p.harmonic);
-    s.view = view_of(o);
+    s.view = headless_view(o);
     for (size_t k = 0; k + 1 < o.orbits.size(); k += 2) {
         OrbitStart& start = s.orbits[s.orbit_count++];
         start = {o.orbits[k], o.orbits[k + 1], (float)o.d, p.phase, p.maxit, harmonic_uniforms(p.harmonic),
@@ -56,7 +49,7 @@ std::string title_of(const HeadlessParams& p, double d) {
 // The map of w x h pixels in the target's bottom-left corner, recoloured on
 // the scale asked for, before any overlay.
 void draw_map_corner(const CliOptions& o, const HeadlessParams& p, GLuint program, int w, int h) {
-    MapInputs in = {(float)o.d, p.phase, p.maxit, view_of(o), w, h, harmonic_uniforms(p.harmonic)};
+    MapInputs in = {(float)o.d, p.phase, p.maxit, headless_view(o), w, h, harmonic_uniforms(p.harmonic)};
     if (o.scale == MAP_SCALE_PROGRAM) {
         draw_map_target(program, in, w, h);
         return;
@@ -69,14 +62,6 @@ void draw_map_corner(const CliOptions& o, const HeadlessParams& p, GLuint progra
     figure_put(counts, 0, 0);
 }
 
-bool gl_failed() {
-    GLenum error = glGetError();
-    if (error == GL_NO_ERROR) return false;
-    char message[96];
-    snprintf(message, sizeof message, "OpenGL error 0x%04X while drawing the figure; nothing written", (unsigned)error);
-    report(message);
-    return true;
-}
 
 bool write_svg(const CliOptions& o, const HeadlessParams& p, const FigureParams& figure, const FigureLayout& layout,
                const RgbPicture& map) {
@@ -102,26 +87,26 @@ bool figure_wanted(const CliOptions& o) { return o.axes || o.flip || o.scale != 
 void render_overlays(const CliOptions& o, const HeadlessParams& p, int w, int h) {
     if (o.separatrix) {
         Separatrix separatrix = {};
-        draw_separatrix(&separatrix, p.phase, view_of(o), w, h, p.harmonic);
+        draw_separatrix(&separatrix, p.phase, headless_view(o), w, h, p.harmonic);
     }
     if (o.manifolds) {
         ManifoldOverlay manifolds = {};
-        draw_manifolds(&manifolds, p.phase, (float)o.d, view_of(o), w, h, p.harmonic);
+        draw_manifolds(&manifolds, p.phase, (float)o.d, headless_view(o), w, h, p.harmonic);
     }
     if (!o.orbits.empty()) {
         Orbits orbits = {};
-        orbits_draw(&orbits, orbit_state(o, p), view_of(o), w, h);
+        orbits_draw(&orbits, orbit_state(o, p), headless_view(o), w, h);
     }
 }
 
 int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) {
     const int fw = graphics.width, fh = graphics.height;
     if (harmonic_on(p.harmonic) && o.scale != MAP_SCALE_PROGRAM) {
-        report("--colours log is made from the single-RF program; with a second harmonic use the program's colours");
+        headless_report("--colours log is made from the single-RF program; with a second harmonic use the program's colours");
         return CLI_EXIT_USAGE;
     }
     overlay_load_font();
-    FigureParams figure = {fw, fh, view_of(o), o.flip, o.scale, p.maxit, title_of(p, o.d)};
+    FigureParams figure = {fw, fh, headless_view(o), o.flip, o.scale, p.maxit, title_of(p, o.d)};
     FigureLayout layout = {};
     layout.fits = true;
     layout.map = {0, 0, fw, fh};
@@ -130,7 +115,7 @@ int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) 
         if (!layout.fits) {
             char message[120];
             snprintf(message, sizeof message, "--size %dx%d is too small for --axes", fw, fh);
-            report(message);
+            headless_report(message);
             return CLI_EXIT_FAILED;
         }
     }
@@ -150,7 +135,7 @@ int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) 
     if (o.axes) figure_draw_layout(figure, layout);
     figure_put(map, layout.map.x, layout.map.y);
     glFinish();
-    if (gl_failed()) return CLI_EXIT_FAILED;
+    if (headless_gl_failed("drawing the figure")) return CLI_EXIT_FAILED;
     bool written;
     if (o.svg) {
         written = write_svg(o, p, figure, layout, map);
@@ -162,11 +147,8 @@ int figure_render(const CliOptions& o, const HeadlessParams& p, GLuint program) 
         if (o.axes) more.push_back({"map rect", rect.c_str()});
         if (o.flip) more.push_back(map_png_flipped);
         if (o.scale == MAP_SCALE_LOG) more.push_back({"colours", "log"});
-        written = save_figure_png(o.output.c_str(), fw, fh, p.phase_degrees, o.d, p.cells, view_of(o), more.data(),
+        written = save_figure_png(o.output.c_str(), fw, fh, p.phase_degrees, o.d, p.cells, headless_view(o), more.data(),
                                   (int)more.size());
     }
-    if (written) return CLI_EXIT_OK;
-    std::string text = "could not write " + o.output;
-    report(text.c_str());
-    return CLI_EXIT_FAILED;
+    return written ? CLI_EXIT_OK : headless_write_failed(o.output);
 }

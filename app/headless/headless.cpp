@@ -47,12 +47,31 @@ HeadlessParams headless_params(const CliOptions& o) {
     return r;
 }
 
-namespace {
-
-void report(const char* text) {
+void headless_report(const char* text) {
     fprintf(stderr, "tessaline: %s\n", text);
     fflush(stderr);
 }
+
+bool headless_gl_failed(const char* what, bool after_bar) {
+    GLenum error = glGetError();
+    if (error == GL_NO_ERROR) return false;
+    if (after_bar) fputc('\n', stderr);  // the progress bar's line ends first
+    char message[96];
+    snprintf(message, sizeof message, "OpenGL error 0x%04X while %s; nothing written", (unsigned)error, what);
+    headless_report(message);
+    return true;
+}
+
+int headless_write_failed(const std::string& path) {
+    std::string text = "could not write " + path;
+    headless_report(text.c_str());
+    return CLI_EXIT_FAILED;
+}
+
+ViewWindow headless_view(const CliOptions& o) { return {o.view[0], o.view[1], o.view[2], o.view[3]}; }
+
+namespace {
+
 
 // The context, the program and the target of one run.
 struct Headless {
@@ -117,7 +136,7 @@ bool draw_map_window(GLuint program, double d, const HeadlessParams& p, const Vi
         snprintf(message, sizeof message,
                  "this driver stops the map's loops before %.0f cells and has no float textures to go on; nothing written",
                  (double)p.maxit);
-        report(message);
+        headless_report(message);
         return false;
     }
     MapInputs in = {(float)d, p.phase, p.maxit, view, w, h, harmonic_uniforms(p.harmonic)};
@@ -126,17 +145,6 @@ bool draw_map_window(GLuint program, double d, const HeadlessParams& p, const Vi
     return true;
 }
 
-// True, reported, when GL flagged an error on the run's context: the picture
-// may be wrong or missing, so nothing is written from it.
-bool gl_failed(const char* what, bool after_bar = false) {
-    GLenum error = glGetError();
-    if (error == GL_NO_ERROR) return false;
-    if (after_bar) fputc('\n', stderr);  // the progress bar's line ends first
-    char message[96];
-    snprintf(message, sizeof message, "OpenGL error 0x%04X while %s; nothing written", (unsigned)error, what);
-    report(message);
-    return true;
-}
 
 // The parameters, context, program and target of a run; false, reported,
 // when any of them cannot be had.
@@ -144,7 +152,7 @@ bool run_start(const CliOptions& o, HeadlessParams* p, Headless* h) {
     *p = headless_params(o);
     char message[600];
     if (headless_open(h, o.width, o.height, harmonic_on(p->harmonic), message, sizeof message)) return true;
-    report(message);
+    headless_report(message);
     return false;
 }
 
@@ -162,13 +170,6 @@ std::string written_path(const std::string& path) {
     return p.string();
 }
 
-int write_failed(const std::string& path) {
-    std::string text = "could not write " + path;
-    report(text.c_str());
-    return CLI_EXIT_FAILED;
-}
-
-ViewWindow view_of(const CliOptions& o) { return {o.view[0], o.view[1], o.view[2], o.view[3]}; }
 
 int run_render(const CliOptions& o) {
     HeadlessParams p;
@@ -179,20 +180,20 @@ int run_render(const CliOptions& o) {
         headless_close(&h);
         return code;
     }
-    if (!draw_map_window(h.program, o.d, p, view_of(o), o.width, o.height)) {
+    if (!draw_map_window(h.program, o.d, p, headless_view(o), o.width, o.height)) {
         headless_close(&h);
         return CLI_EXIT_FAILED;
     }
     render_overlays(o, p, o.width, o.height);
     if (headless_after_draw) headless_after_draw();
-    if (gl_failed("drawing the map")) {
+    if (headless_gl_failed("drawing the map")) {
         headless_close(&h);
         return CLI_EXIT_FAILED;
     }
     bool saved = save_map_png(written_path(o.output).c_str(), o.width, o.height, p.phase_degrees, o.d, p.cells,
-                              view_of(o), p.harmonic);
+                              headless_view(o), p.harmonic);
     headless_close(&h);
-    return saved ? CLI_EXIT_OK : write_failed(o.output);
+    return saved ? CLI_EXIT_OK : headless_write_failed(o.output);
 }
 
 // A bar on stderr, redrawn in place, once the scan has run for a second; only
@@ -221,11 +222,11 @@ FILE* resume_file(const CliOptions& o, const std::string& head, std::set<std::st
     free(old);
     if (!same) {
         std::string text = "cannot resume " + o.output + ": " + why;
-        report(text.c_str());
+        headless_report(text.c_str());
         return nullptr;
     }
     FILE* f = write_file_whole(path.c_str(), kept.data(), kept.size()) ? fopen(path.c_str(), "ab") : nullptr;
-    if (!f) write_failed(o.output);
+    if (!f) headless_write_failed(o.output);
     return f;
 }
 
@@ -257,7 +258,7 @@ int run_scan(const CliOptions& o) {
         if ((failed = !draw_map_window(h.program, r.d, row, view_full(), o.width, o.height))) break;
         if (headless_after_draw) headless_after_draw();
         read_pixel_rows(0, 0, o.width, o.height, GL_RGBA, pixels.data());
-        if ((failed = gl_failed("drawing or reading back a map", shown))) break;
+        if ((failed = headless_gl_failed("drawing or reading back a map", shown))) break;
         // Every pixel a particle leaves from is coloured (blue >= 0.5 after one
         // cell); black is exactly the surviving starts, the bucket where the
         // map has one. The viewer's status line reports the same figures.
@@ -278,14 +279,14 @@ int run_scan(const CliOptions& o) {
     }
     headless_close(&h);
     if (out && fclose(out) != 0) failed = true;
-    if (failed) return out ? write_failed(o.output) : CLI_EXIT_FAILED;
+    if (failed) return out ? headless_write_failed(o.output) : CLI_EXIT_FAILED;
     if (out) return CLI_EXIT_OK;
     if (o.output == "-") {
         bool written = fwrite(csv.data(), 1, csv.size(), stdout) == csv.size() && fflush(stdout) == 0;
-        return written ? CLI_EXIT_OK : write_failed("standard output");
+        return written ? CLI_EXIT_OK : headless_write_failed("standard output");
     }
     std::string path = written_path(o.output);
-    return write_file_whole(path.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : write_failed(o.output);
+    return write_file_whole(path.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : headless_write_failed(o.output);
 }
 
 }  // namespace
@@ -298,7 +299,7 @@ bool config_values_valid(const CliOptions& o) {
                                                      sizeof message)) &&
               (o.has_cells || cli_check_config_value(p.cells_key.c_str(), p.cells_text.c_str(), true, message,
                                                      sizeof message));
-    if (!ok) report(message);
+    if (!ok) headless_report(message);
     return ok;
 }
 
@@ -316,7 +317,7 @@ int command_line_main(int argc, const char* const* argv) {
     CliOptions o;
     char message[600];
     if (!cli_parse(argc, argv, &o, message, sizeof message)) {
-        report(message);
+        headless_report(message);
         return CLI_EXIT_USAGE;
     }
     if (o.mode == CLI_HELP || o.mode == CLI_VERSION) {

@@ -6,6 +6,9 @@
 
 #include "app/model/cli.h"
 #include "app/model/harmonic.h"
+#include "app/model/view_window.h"
+
+#include <string>
 
 // Parses the arguments, runs what they ask for and returns the exit code
 // (CLI_EXIT_*). Problems are reported as one line on stderr.
@@ -29,6 +32,15 @@ HeadlessParams headless_params(const CliOptions& options);
 // --track: one start tracked as a left click tracks it, written as CSV;
 // needs no GL. Returns the exit code.
 int headless_track(const CliOptions& options);
+
+// What the modes share: one line on stderr ("tessaline: text"); GL's error
+// flag after drawing, reported as "OpenGL error ... while <what>; nothing
+// written" when set (after_bar: a progress bar's line ends first); a write
+// that failed, reported, returning CLI_EXIT_FAILED; the options' view window.
+void headless_report(const char* text);
+bool headless_gl_failed(const char* what, bool after_bar = false);
+int headless_write_failed(const std::string& path);
+ViewWindow headless_view(const CliOptions& options);
 
 // Called on the run's context after each map is drawn, before its pixels are
 // read back; null in the program. Tests change GL's state here.

@@ -11,8 +11,8 @@
 #include "app/model/harmonic.h"
 #include "app/model/orbit_tune.h"
 #include "app/model/physics.h"
+#include "app/model/real_text.h"
 #include "app/model/view_window.h"
-#include "app/render/map_png.h"
 #include "framework/window/file_write.h"
 
 static std::string float_text(float v) {
@@ -52,10 +52,8 @@ int headless_track(const CliOptions& o) {
     if (o.output == "-") {
         bool written = fwrite(csv.data(), 1, csv.size(), stdout) == csv.size() && fflush(stdout) == 0;
         if (written) return CLI_EXIT_OK;
-        fprintf(stderr, "tessaline: could not write to standard output\n");
+        headless_report("could not write to standard output");
         return CLI_EXIT_FAILED;
     }
-    if (write_file_whole(o.output.c_str(), csv.data(), csv.size())) return CLI_EXIT_OK;
-    fprintf(stderr, "tessaline: could not write %s\n", o.output.c_str());
-    return CLI_EXIT_FAILED;
+    return write_file_whole(o.output.c_str(), csv.data(), csv.size()) ? CLI_EXIT_OK : headless_write_failed(o.output);
 }

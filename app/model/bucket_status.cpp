@@ -15,6 +15,11 @@ BucketStatus bucket_status_make() {
     return b;
 }
 
+// Nothing to count: counts past max_cells would take hours, and at d = 0
+// nothing moves (the status line says so). Survivors are counted wherever
+// points move, bucket or islands.
+static bool nothing_to_count(const BucketStatus& b, float d, float maxit) { return maxit > b.max_cells || d == 0; }
+
 bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, double now, const Harmonic& second) {
     int w = b->run ? b->w : b->side, h = b->run ? b->h : b->side;
     if (!b->seen || d != b->d || phase != b->phase || maxit != b->maxit || !harmonic_equal(second, b->harmonic) ||
@@ -29,9 +34,7 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
         b->have = false;
         b->figures = harmonic_bucket_figures(second, d, phase, NAN, NAN);  // the continuum's, once per change
     }
-    // Survivors are counted wherever points move, bucket or islands; at d = 0
-    // nothing moves and the status line says so.
-    if (b->have || now - b->changed_at < b->rest || maxit > b->max_cells || d == 0) return false;
+    if (b->have || now - b->changed_at < b->rest || nothing_to_count(*b, d, maxit)) return false;
     if (!b->counting) {
         harmonic_count_start(&b->count, second, d, phase, maxit, w, h);
         b->counting = true;
@@ -61,7 +64,7 @@ bool bucket_status_frame(BucketStatus* b, float d, float phase, float maxit, dou
 
 bool bucket_status_settled(const BucketStatus& b, float d, float phase, float maxit) {
     return b.seen && d == b.d && phase == b.phase && maxit == b.maxit &&
-           (b.have || maxit > b.max_cells || !b.figures.exists);
+           (b.have || nothing_to_count(b, d, maxit));
 }
 
 float bucket_status_progress(const BucketStatus& b) {

@@ -18,6 +18,12 @@
 
 namespace {
 
+// Control bytes a message quotes shown as '?', so that it stays one line.
+void one_line(char* message, size_t size) {
+    for (size_t i = 0; i < size && message[i]; i++)
+        if ((unsigned char)message[i] < 0x20 || message[i] == 0x7F) message[i] = '?';
+}
+
 // Failure: the message names the option and its value.
 bool fail(char* message, size_t size, const char* option, const std::string& value, const char* why) {
     snprintf(message, size, "%s %s: %s", option, value.c_str(), why);
@@ -339,8 +345,8 @@ bool parse_harmonic(const RawOptions& raw, CliOptions* out, char* message, size_
 }
 
 // The first option given that only a scan's table takes (--csv also goes with --track), or null.
-const char* scan_only(const RawOptions& r) {
-    return r.has_csv ? "--csv" : r.has_phases ? "--phases" : r.has_shard ? "--shard" : r.resume ? "--resume" : nullptr;
+const char* scan_only(const RawOptions& r, bool with_csv = true) {
+    return with_csv && r.has_csv ? "--csv" : r.has_phases ? "--phases" : r.has_shard ? "--shard" : r.resume ? "--resume" : nullptr;
 }
 
 // The first option of the table that was given, or null.
@@ -428,8 +434,7 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
 
 bool cli_parse(int argc, const char* const* argv, CliOptions* out, char* message, size_t size) {
     if (parse_request(argc, argv, out, message, size)) return true;
-    for (size_t i = 0; i < size && message[i]; i++)  // one line, whatever was quoted
-        if ((unsigned char)message[i] < 0x20 || message[i] == 0x7F) message[i] = '?';
+    one_line(message, size);  // one line, whatever was quoted
     return false;
 }
 
@@ -471,7 +476,7 @@ static bool parse_request(int argc, const char* const* argv, CliOptions* out, ch
     } else if (raw.has_track) {
         if (!parse_track(raw.track, out, message, size)) return false;
         const char* name = first_drawing_option(raw, true);
-        if (!name) name = raw.has_phases ? "--phases" : raw.has_shard ? "--shard" : raw.resume ? "--resume" : nullptr;
+        if (!name) name = scan_only(raw, false);
         if (!table_mode(raw, "--track", name, "which draws nothing", "OUT.csv (or - for standard output)", message,
                         size))
             return false;
@@ -494,8 +499,7 @@ bool cli_check_config_value(const char* key, const char* value, bool is_cells, c
     else snprintf(why, sizeof why, "expected a finite number of degrees");
     std::string where = std::string("config.txt: ") + key + ":";
     fail(message, size, where.c_str(), value, why);
-    for (size_t i = 0; i < size && message[i]; i++)  // one line, whatever the file holds
-        if ((unsigned char)message[i] < 0x20 || message[i] == 0x7F) message[i] = '?';
+    one_line(message, size);  // one line, whatever the file holds
     return false;
 }
 

@@ -57,6 +57,9 @@ StartPoint program_start(float s, float t);
 struct HarmonicUniforms {
     float ratio, number, phase;
 };
+inline bool harmonic_uniforms_equal(const HarmonicUniforms& a, const HarmonicUniforms& b) {
+    return a.ratio == b.ratio && a.number == b.number && a.phase == b.phase;
+}
 
 // Tracks one start point through the cells in float with the program's order
 // of operations and returns the passes made: above maxit means it survived,

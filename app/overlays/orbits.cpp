@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "app/model/harmonic.h"
-#include "app/model/map_space.h"
 #include "app/model/physics.h"
 #include "app/overlays/overlay_draw.h"
 #include "framework/platform/gl.h"
@@ -23,7 +22,8 @@ static const int ORBIT_COLOURS[viewer_max_orbits] = {
 
 int orbit_colour(int serial) { return ORBIT_COLOURS[(unsigned)serial % viewer_max_orbits]; }
 
-static void track(const OrbitStart& start, OrbitTrack* t) {
+// `second`: the map's second harmonic, whose stable point the tune turns about.
+static void track(const OrbitStart& start, const Harmonic& second, OrbitTrack* t) {
     // The start and one point per pass: maxit + 1 passes at most.
     double most = std::max(1.0, std::min((double)orbit_max_points, (double)start.maxit + 2));
     t->serial = start.serial;
@@ -37,19 +37,12 @@ static void track(const OrbitStart& start, OrbitTrack* t) {
     size_t kept = (size_t)std::min((double)t->passes + 1, most);
     t->points.resize(2 * kept);
     double centre = NAN;  // a second harmonic moves the stable point
-    if (start.second.ratio != 0) {
-        Harmonic second;
-        second.ratio = start.second.ratio;
-        second.number = (int)start.second.number;
-        second.phase_degrees = start.second.phase * (360 / map_two_pi);
-        harmonic_main_point(second, start.phase, &centre);
-    }
+    if (harmonic_on(second)) harmonic_main_point(second, start.phase, &centre);
     t->tune = orbit_tune(t->points.data(), (int)kept, t->passes, start.maxit, start.phase, start.d, centre);
 }
 
 static bool same_map(const OrbitTrack& t, const OrbitStart& s) {
-    return t.d == s.d && t.phase == s.phase && t.maxit == s.maxit && t.second.ratio == s.second.ratio &&
-           t.second.number == s.second.number && t.second.phase == s.second.phase;
+    return t.d == s.d && t.phase == s.phase && t.maxit == s.maxit && harmonic_uniforms_equal(t.second, s.second);
 }
 
 void orbits_sync(Orbits* o, const ViewerState& s) {
@@ -63,7 +56,7 @@ void orbits_sync(Orbits* o, const ViewerState& s) {
         for (int k = 0; k < o->count && found < 0; k++)
             if (o->tracks[k].serial == s.orbits[i].serial) found = k;
         if (found >= 0 && same_map(o->tracks[found], s.orbits[i])) next[i] = std::move(o->tracks[found]);
-        else track(s.orbits[i], &next[i]);
+        else track(s.orbits[i], s.harmonic, &next[i]);
     }
     for (int i = 0; i < viewer_max_orbits; i++) o->tracks[i] = std::move(next[i]);
     o->count = s.orbit_count;

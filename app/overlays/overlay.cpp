@@ -13,8 +13,6 @@ void overlay_load_font() { loadfont_data(embedded_font, embedded_font_size, "nor
 
 void overlay_start(Overlay* o) { o->last_time = timer(); }
 
-void overlay_skip(Overlay* o) { o->last_time = timer(); }
-
 void overlay_draw(Overlay* o, double d, float phase, const char* fragment_log, const char* link_log) {
     double now = timer();
     snprintf(o->text, sizeof o->text, "%lg fps", 1 / (now - o->last_time));

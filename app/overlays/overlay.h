@@ -9,10 +9,9 @@ struct Overlay {
 
 // Loads the embedded font as "normal" (it becomes the current font).
 void overlay_load_font();
-// The first clock reading; also picks the clock.
+// The first clock reading (it also picks the clock), and again after a frame
+// left undrawn: the next frame's rate counts from there, so that it shows the
+// loop's pace rather than the time since the last frame drawn.
 void overlay_start(Overlay* o);
-// A frame left undrawn: the next frame's rate counts from here, so that it
-// shows the loop's pace rather than the time since the last frame drawn.
-void overlay_skip(Overlay* o);
 // Frame rate, both logs and the tune line for step d and accelerating phase (radians).
 void overlay_draw(Overlay* o, double d, float phase, const char* fragment_log, const char* link_log);

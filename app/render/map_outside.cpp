@@ -2,14 +2,8 @@
 #include "app/render/map_outside.h"
 
 #include "app/model/map_space.h"
+#include "framework/draw/draw2d.h"
 #include "framework/platform/gl.h"
-
-static void band(float left, float right, float y0, float y1) {
-    glVertex2f(left, y0);
-    glVertex2f(right, y0);
-    glVertex2f(right, y1);
-    glVertex2f(left, y1);
-}
 
 void draw_map_outside(const ViewWindow& v, float x0, float y0, float x1, float y1) {
     bool left = v.x0 < map_x_min, right = v.x1 > map_x_max;
@@ -20,10 +14,15 @@ void draw_map_outside(const ViewWindow& v, float x0, float y0, float x1, float y
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    glColor3ub((map_outside_colour >> 16) & 255, (map_outside_colour >> 8) & 255, map_outside_colour & 255);
     glBegin(GL_QUADS);
-    if (left) band(x0, v.x1 < map_x_min ? x1 : at(map_x_min), y0, y1);
-    if (right) band(v.x0 > map_x_max ? x0 : at(map_x_max), x1, y0, y1);
+    if (left) {
+        float r = v.x1 < map_x_min ? x1 : at(map_x_min);
+        box_vertices(x0, y0, r - x0, y1 - y0, map_outside_colour);
+    }
+    if (right) {
+        float l = v.x0 > map_x_max ? x0 : at(map_x_max);
+        box_vertices(l, y0, x1 - l, y1 - y0, map_outside_colour);
+    }
     glEnd();
     glPopAttrib();
 }

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "app/render/map_view.h"
 #include "framework/shader/shader.h"
@@ -144,10 +143,7 @@ float longest_loop() {
 }
 
 GLuint build(const char* source) {
-    char *fragment_log = nullptr, *link_log = nullptr;
-    GLuint program = build_fragment_program(source, &fragment_log, &link_log);
-    free(fragment_log);
-    free(link_log);
+    GLuint program = build_fragment_program(source, nullptr, nullptr);
     GLint linked = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
     return linked ? program : 0;

@@ -93,8 +93,7 @@ void map_view_release(MapView* m) {
 
 static bool same_inputs(const MapInputs& a, const MapInputs& b) {
     return a.d == b.d && a.phase == b.phase && a.maxit == b.maxit && view_equal(a.view, b.view) &&
-           a.width == b.width && a.height == b.height && a.second.ratio == b.second.ratio &&
-           a.second.number == b.second.number && a.second.phase == b.second.phase;
+           a.width == b.width && a.height == b.height && harmonic_uniforms_equal(a.second, b.second);
 }
 
 // Target size of a map drawn at 1/level resolution.

@@ -147,18 +147,19 @@ void config_set_doubles(GrowArray* list, const char* key, const double* values, 
     });
 }
 
-int config_replace(GrowArray* list, const char* key, const char* value) {
-    int i = config_find_key(*list, key);
+// The entry at index i (none when i < 0) takes the value.
+static int replace_at(GrowArray* list, int i, const char* value) {
     if (i < 0) return 0;
     set_value(&config_entries(*list)[i], value);
     return 1;
 }
 
+int config_replace(GrowArray* list, const char* key, const char* value) {
+    return replace_at(list, config_find_key(*list, key), value);
+}
+
 int config_replace_found(GrowArray* list, const char* query, const char* value) {
-    int i = config_find(*list, query);
-    if (i < 0) return 0;
-    set_value(&config_entries(*list)[i], value);
-    return 1;
+    return replace_at(list, config_find(*list, query), value);
 }
 
 void append_text(char** text, const char* suffix) {

@@ -7,8 +7,8 @@
 namespace {
 double period = 0;      // seconds; learnt on first use
 double last_end = -1;   // clock reading at the previous return
-}  // namespace
 
+// 1 / the display's refresh rate; 60 Hz, the common rate, when it cannot be learnt.
 double frame_period() {
     if (period <= 0) {
         int hz = plat_refresh_rate();
@@ -16,6 +16,7 @@ double frame_period() {
     }
     return period;
 }
+}  // namespace
 
 void pace_frame() {
     double p = frame_period();

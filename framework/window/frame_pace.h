@@ -5,7 +5,5 @@
 // to sleep, so it costs nothing there.
 #pragma once
 
-// The period: 1 / the display's refresh rate, 60 Hz when it cannot be learnt.
-double frame_period();
 // Sleeps until one period has passed since the last return (at once the first time).
 void pace_frame();

@@ -502,6 +502,11 @@ def render_text(text):
         return np.asarray(Image.open(path).convert("L"))
 
 
+def coloured(picture, colour):
+    """Where the picture has exactly that 0xRRGGBB colour."""
+    return np.all(picture == ((colour >> 16) & 255, (colour >> 8) & 255, colour & 255), axis=-1)
+
+
 def tune_degrees(d, phase):
     """The synchrotron tune per cell in degrees for step d and the phase in radians;
     nan where d is past the stable range."""

@@ -7,8 +7,8 @@ import unittest
 
 import numpy as np
 
-from harness import (DEG, STATUS_ROWS, E2ETest, agreement, harmonic_theory, map_reference, near, separatrix_mask,
-                     texts_of)
+from harness import (DEG, STATUS_ROWS, E2ETest, agreement, coloured, harmonic_theory, map_reference, near,
+                     separatrix_mask, texts_of)
 
 W, H = 320, 200
 F = np.float32
@@ -17,10 +17,6 @@ F = np.float32
 def harmonic_args(second):
     r, number, psi = second
     return ["--ratio", str(r), "--harmonic", str(number), "--harmonic-phase", str(psi)]
-
-
-def yellow(picture):
-    return np.all(picture == (255, 255, 0), axis=-1)
 
 
 def tracked_tune(d, phase, second, x_s, cells=20000):
@@ -46,7 +42,7 @@ class HarmonicTest(E2ETest):
             texts = texts_of(os.path.join(self.dir, "h.png"))
             self.assertEqual((texts["harmonic"], float(texts["ratio"]), float(texts["harmonic phase"])),
                              (str(second[1]), second[0], second[2]))
-            drawn = yellow(self.render("s.png", "--separatrix", *args, w=W, h=H))
+            drawn = coloured(self.render("s.png", "--separatrix", *args, w=W, h=H), 0xFFFF00)
             x, xp, _ = harmonic_theory(float(F(degrees * DEG)), second)
             inside = xp > 0
             curve = separatrix_mask(0, W, H, curve=(x[inside], xp[inside]))

@@ -10,17 +10,12 @@ import numpy as np
 from PIL import Image
 
 from harness import (DEG, OVERLAY_ROWS, SCREEN_H as H, SCREEN_W as W, SLOW, STATUS_ROWS, E2ETest, agreement,
-                     d_for_pointer, grab_screen, map_colours, map_passes, near, separatrix_curve, separatrix_mask,
+                     coloured, d_for_pointer, grab_screen, map_colours, map_passes, near, separatrix_curve, separatrix_mask,
                      texts_of, wait_until, xdotool)
 
 FULL = (0.0, 2 * np.pi, -3.0, 3.0)
 MARK = 5  # pixels around a fixed point's centre that its circle or cross may cover
 F = np.float32
-
-
-def coloured(picture, colour):
-    """Where the picture has exactly that 0xRRGGBB colour."""
-    return np.all(picture == ((colour >> 16) & 255, (colour >> 8) & 255, colour & 255), axis=-1)
 
 
 def pixel_of(x, xp, w, h, view=FULL):
